@@ -1,0 +1,43 @@
+# Entry points. `make demo` runs the console's tour, `make test` the whole suite.
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: deps build demo test sanitize tsan bench scenarios clean
+
+deps:
+	@bash scripts/install-deps
+
+build: deps
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build -j $(JOBS)
+
+demo: build
+	@./build/bin/avctl demo
+
+test: build
+	@cd build && ctest --output-on-failure -j $(JOBS)
+
+scenarios: build
+	@./build/bin/avctl run scenarios/*.avs
+
+# AddressSanitizer + UndefinedBehaviorSanitizer, whole suite.
+sanitize: deps
+	@cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTVAV_SANITIZE=address,undefined >/dev/null
+	@cmake --build build-asan -j $(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+		ctest --output-on-failure -j $(JOBS)
+
+# ThreadSanitizer, the threaded tests (suites named *Threads).
+tsan: deps
+	@cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTVAV_SANITIZE=thread >/dev/null
+	@cmake --build build-tsan -j $(JOBS)
+	@cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		ctest --output-on-failure -j $(JOBS) -R 'Threads'
+
+bench: deps
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DTVAV_BUILD_BENCH=ON -DTVAV_BUILD_TESTS=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target tvav_bench
+	@./build-bench/bin/tvav_bench
+
+clean:
+	rm -rf build build-asan build-tsan build-bench
