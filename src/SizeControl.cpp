@@ -1,0 +1,208 @@
+// Size controller frame: registry, construction, state setters, the
+// unsupported PC-position family and the rectangle readers.
+#include "SizeControl.h"
+
+#include <cstdio>
+
+#include "Log.h"
+#include "Mutex.h"
+#include "instrument/CallLayer.h"
+
+namespace {
+const char* const kClassName = "TCSizeControl";
+const ORBHandle kMainHandle(1, 0);
+const ORBHandle kMainAliasHandle(1, 20);
+constexpr int kPipHandleP = 101;
+}  // namespace
+
+std::map<ORBHandle, TCSizeControl*> TCSizeControl::m_instances;
+TCRWLock TCSizeControl::m_rwlock;
+TCMutex* TCSizeControl::m_lock = nullptr;
+bool TCSizeControl::m_bNeedtoTerminateFBServer = true;
+bool TCSizeControl::m_bFlagSkipFBterminate = false;
+int TCSizeControl::m_iResultOfFBTerminate = 0;
+
+TCSizeControl* TCSizeControl::GetInstance(ORBHandle handle) {
+    if (handle == kMainAliasHandle) {
+        handle = kMainHandle;
+    }
+
+    m_rwlock.RLock();
+    auto it = m_instances.find(handle);
+    if (it != m_instances.end()) {
+        TCSizeControl* instance = it->second;
+        m_rwlock.RUnlock();
+        return instance;
+    }
+    m_rwlock.RUnlock();
+
+    m_rwlock.WLock();
+    // Another first caller may have created it between the two locks.
+    it = m_instances.find(handle);
+    if (it != m_instances.end()) {
+        TCSizeControl* instance = it->second;
+        m_rwlock.WUnlock();
+        return instance;
+    }
+    TCSizeControl* instance = nullptr;
+    try {
+        instance = TCObjectFactory::GetInstance()->GetSizeControl(handle);
+    } catch (...) {
+        m_rwlock.WUnlock();
+        throw;
+    }
+    m_instances[handle] = instance;
+    m_rwlock.WUnlock();
+    return instance;
+}
+
+TCSizeControl::TCSizeControl(ORBHandle handle)
+    : t_currentDst{0, 0, 1920, 1080},
+      t_currentSrc{0, 0, 3840, 2160},
+      t_fullScreenRect(0, 0, 1920, 1080),
+      t_BaseGfxRect(0, 0, 1920, 1080),
+      t_zoomOffset(0, 0, 0, 0),
+      t_captionOffset(0, 0, 0, 0),
+      t_customOffset(0, 0, 0, 0),
+      t_screenFitPosition(0, 0, 0, 0),
+      m_handle(handle),
+      t_eCurrentScreenState(SCREENSTATE_FULLSIZE),
+      m_lastWideMode(-1),
+      t_afdGeometryRect(0, 0, 1920, 1080),
+      t_bCurrentPCMode(false),
+      m_bCheckLiveTvShow(false),
+      m_bDstWiderThanFull(true),
+      m_prevResolution(65536),
+      m_prevHorizontal(0),
+      m_prevVertical(0),
+      m_bStillMode(false),
+      m_pPipelineTask(nullptr) {
+    m_strHandle = "p:" + std::to_string(handle.p) + ",s:" + std::to_string(handle.s);
+
+    AV_LOG(4, "[%s-%s] Base Gfx Rect = [x:%d,y:%d,h:%d,w:%d]", kClassName, m_strHandle.c_str(), t_BaseGfxRect.x,
+           t_BaseGfxRect.y, t_BaseGfxRect.height, t_BaseGfxRect.width);
+
+    t_currentDst.x = 0;
+    t_currentDst.y = 0;
+    if (handle.p == kPipHandleP) {
+        t_currentDst.width = 1;
+        t_currentDst.height = 1;
+        SetCurrentScreenState(SCREENSTATE_PIG_BY_SETSIZE);
+    } else {
+        t_currentDst.width = t_fullScreenRect.width;
+        t_currentDst.height = t_fullScreenRect.height;
+        SetCurrentScreenState(SCREENSTATE_FULLSIZE);
+    }
+    t_currentSrc = {0, 0, 3840, 2160};
+    t_afdGeometryRect = TSRectInfo(0, 0, 1920, 1080);
+
+    // Construction of an instance is serialised by the registry's write lock,
+    // so the first constructor creates the shared mutex exactly once.
+    if (m_lock == nullptr) {
+        TCMutex* mutex = new TCMutex();
+        mutex->Create();
+        m_lock = mutex;
+    }
+
+    Reset21to9SizeInfo();
+    m_prevResolution = 65536;
+    m_prevHorizontal = 0;
+    m_prevVertical = 0;
+    m_lastWideMode = -1;
+    m_bDstWiderThanFull = true;
+    m_bStillMode = false;
+    m_strSetSizeCaller.clear();
+    m_strSetCropVideoCaller.clear();
+    m_pPipelineTask = nullptr;
+}
+
+TCSizeControl::~TCSizeControl() = default;
+
+int TCSizeControl::GetSize(int& x, int& y, int& height, int& width) {
+    TCMutexGuard guard(m_lock);
+    AV_LOG(4, "[%s-%s] is called", kClassName, m_strHandle.c_str());
+    x = t_currentDst.x;
+    y = t_currentDst.y;
+    height = t_currentDst.height;
+    width = t_currentDst.width;
+    AV_LOG(1, "[%s-%s] x : %d , y : %d , h : %d , w : %d", kClassName, m_strHandle.c_str(), x, y, height, width);
+    return 1;
+}
+
+int TCSizeControl::GetCropVideoInfo(TSRectInfo& src, TSRectInfo& dst) {
+    TCMutexGuard guard(m_lock);
+    src = TSRectInfo(t_currentSrc.x, t_currentSrc.y, t_currentSrc.width, t_currentSrc.height);
+    dst = TSRectInfo(t_currentDst.x, t_currentDst.y, t_currentDst.width, t_currentDst.height);
+    AV_LOG(1, "[%s-%s] src : x[%d] , y[%d] , h[%d] , w[%d]", kClassName, m_strHandle.c_str(), src.x, src.y,
+           src.height, src.width);
+    AV_LOG(1, "[%s-%s] dest : x[%d] , y[%d] , h[%d] , w[%d]", kClassName, m_strHandle.c_str(), dst.x, dst.y,
+           dst.height, dst.width);
+    return 1;
+}
+
+int TCSizeControl::InitializeData() {
+    AV_LOG(4, "[%s-%s] called!!", kClassName, m_strHandle.c_str());
+    m_lastWideMode = -1;
+    return 1;
+}
+
+void TCSizeControl::SetLiveTvShowState(bool onOff) {
+    m_bCheckLiveTvShow = onOff;
+    AV_LOG(1, "[ORB_PICTURE][%s-%s] onOff[%d]", kClassName, m_strHandle.c_str(), onOff);
+    AV_LOG(4, "[%s-%s] onOff[%d]", kClassName, m_strHandle.c_str(), onOff);
+}
+
+void TCSizeControl::SetPrevResolutionInfo(kova_resolution_e resolution, unsigned int horizontal,
+                                          unsigned int vertical) {
+    if (horizontal == 0 || vertical == 0) {
+        return;
+    }
+    m_prevResolution = resolution;
+    m_prevHorizontal = horizontal;
+    m_prevVertical = vertical;
+    AV_LOG(1,
+           "[TCSizeControl::SetPrevResolutionInfo] save to PrevRESInfo, prevResolution[%d] prevHorizontal[%d], "
+           "prevVertical[%d] \n",
+           m_prevResolution, m_prevHorizontal, m_prevVertical);
+}
+
+void TCSizeControl::SetStillMode(bool bStill) {
+    m_bStillMode = bStill;
+    AV_LOG(1, "[TCSizeControl::SetStillMode] SetStillMode[%d]", bStill);
+}
+
+TCSizeControl::EScreenStateType TCSizeControl::GetCurrentScreenState() { return t_eCurrentScreenState; }
+
+void TCSizeControl::SetCurrentScreenState(EScreenStateType eState) { t_eCurrentScreenState = eState; }
+
+int TCSizeControl::m_NotSupported() {
+    AV_LOG(2, "[%s-%s] This API is not supported at TV", kClassName, m_strHandle.c_str());
+    return 0;
+}
+
+int TCSizeControl::SetCoarse(TVStream, TSAspectRatioKey, int, bool) { return m_NotSupported(); }
+int TCSizeControl::GetCoarse(TSAspectRatioKey, int&) { return m_NotSupported(); }
+int TCSizeControl::SetFine(TVStream, TSAspectRatioKey, int, bool) { return m_NotSupported(); }
+int TCSizeControl::GetFine(TSAspectRatioKey, int&) { return m_NotSupported(); }
+int TCSizeControl::SetPcPosition(TVStream, TSAspectRatioKey, int, int, bool) { return m_NotSupported(); }
+int TCSizeControl::GetPcPosition(TSAspectRatioKey, int&, int&) { return m_NotSupported(); }
+int TCSizeControl::SetAutoAdjustment(TVStream, TSAspectRatioKey, int, bool) { return m_NotSupported(); }
+int TCSizeControl::GetAutoAdjustment(TSAspectRatioKey, int&) { return m_NotSupported(); }
+int TCSizeControl::SaveAutoAdjustment(TVStream, TSAspectRatioKey, int) { return m_NotSupported(); }
+int TCSizeControl::SetPCPositionByAutoAdjustment(TVStream, TSAspectRatioKey, int, int, bool) {
+    return m_NotSupported();
+}
+int TCSizeControl::GetHVofPcPosition(TSAspectRatioKey, int&, int&) { return m_NotSupported(); }
+int TCSizeControl::ResetPcPicture(TVStream, TSAspectRatioKey) { return m_NotSupported(); }
+
+void TCSizeControl::Get21to9SizeInfo(TS21to9SizeInfo& info) { info = t_21to9SizeInfo; }
+
+void TCSizeControl::Set21to9SizeInfo(TS21to9SizeInfo info) { t_21to9SizeInfo = info; }
+
+void TCSizeControl::Reset21to9SizeInfo() { t_21to9SizeInfo = TS21to9SizeInfo(); }
+
+void TCSizeControl::SetPipelineTask(TCTask* pPipelineTask) {
+    AV_LOG(1, "[%s::%s -%s] pPipelineTask[%p] ", kClassName, "SetPipelineTask", m_strHandle.c_str(),
+           static_cast<void*>(pPipelineTask));
+    m_pPipelineTask = pPipelineTask;
+}
