@@ -13,9 +13,6 @@ public:
     // is built on first use and kept for the life of the process, so a switch
     // of region and back returns the same object with its state intact.
     static TCAnalogMts* GetInstance();
-    // The controller of `region` (an EAVCheckRegion): the DVB controller for
-    // AV_CHECK_REGION_DVB, the MTS controller for every other value.
-    static TCAnalogMts* CreateInstance(int region);
 
     virtual ~TCAnalogMts();
     TCAnalogMts(const TCAnalogMts&) = delete;
@@ -54,6 +51,12 @@ protected:
     virtual bool t_SetAnalogMTSByCallback(TVStream stream, int signal) = 0;
 
 private:
+    // The controller of `region` (an EAVCheckRegion): the DVB controller for
+    // AV_CHECK_REGION_DVB, the MTS controller for every other value, built on
+    // first use. Records `region` as the current one; runs only under the
+    // write lock of GetInstance.
+    static TCAnalogMts* CreateInstance(int region);
+
     // The user has chosen a mode since the last channel tune.
     bool m_isSelectedSinceTune;
 
