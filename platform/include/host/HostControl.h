@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "AVTypes.h"  // TSPictureSizeOption
 #include "TCFramework.h"
 #include "fb_nv.h"
 #include "kova_types.h"
@@ -118,13 +119,15 @@ TVStream NewStream();
 void SetProp(TVStream stream, int id, int64_t value);
 // The get returns -1 and writes nothing.
 void UnsetProp(TVStream stream, int id);
-// What tv_stream_set_property(id, ...) returns (default 0).
+// What tv_stream_set_property(id, ...) returns (default 0). A non-zero result
+// means the player refused the value: neither LastSetProp nor the sink change.
 void SetPropResult(TVStream stream, int id, int result);
 void SetStreamType(TVStream stream, int type);
 // The value last set on a property (nullopt if never set).
 std::optional<int64_t> LastSetProp(TVStream stream, int id);
 // The sink rectangles last written by property 610 or the ATSC 3.0 call.
 std::optional<TvStreamXvideoSrcDstRect> SinkRects(TVStream stream);
+// What tv_stream_atsc3_set_video_size returns (default 0; non-zero: refused).
 void SetAtsc3Result(TVStream stream, int result);
 
 // ---------------------------------------------------------------------------

@@ -1,0 +1,33 @@
+// Internal plumbing shared by the stand-in's units: the journal writer, the
+// text forms of journal arguments and the per-service reset hooks that
+// host::Reset() runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "kova_types.h"
+#include "tv_stream.h"
+
+namespace host {
+namespace detail {
+
+// Appends one outside call to the journal.
+void Record(std::string name, std::vector<std::string> args, std::string result);
+// Same, for a call without a result.
+void RecordNoResult(std::string name, std::vector<std::string> args);
+
+std::string Dec(long long value);
+std::string Bool(bool value);  // "1" or "0"
+std::string Rect(const KOVARect_t& rect);
+std::string SrcRect(const TvStreamXvideoSrcDstRect& rect);
+std::string DstRect(const TvStreamXvideoSrcDstRect& rect);
+
+// Start-up state of each service store.
+void ResetJournal();
+void ResetFramework();
+void ResetPlayer();
+void ResetServices();
+
+}  // namespace detail
+}  // namespace host
