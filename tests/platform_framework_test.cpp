@@ -1,0 +1,358 @@
+// Host stand-in: framework core (logger, assertions, agents, events,
+// reader-writer lock) and the whole-stand-in reset.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "AVTypes.h"
+#include "avoc.h"
+#include "fb_nv.h"
+#include "host/HostControl.h"
+#include "lumvideo_api.h"
+#include "res_lookup.h"
+#include "system_info.h"
+#include "tv_stream.h"
+#include "vconf.h"
+
+namespace {
+
+class HostFramework : public ::testing::Test {
+protected:
+    void SetUp() override { host::Reset(); }
+};
+
+TIAspectRatioAgent* AspectAgent() { return TCAgentMgr::Instance<TIAspectRatioAgent>(); }
+
+TEST_F(HostFramework, LoggerKeepsEveryLineAndPrintsUpToTheThreshold) {
+    TCDebugPrint* log = TCDebugPrintORB::GetInstance();
+    testing::internal::CaptureStderr();
+    log->PrintF("Quiet", 10, 27, 1, "[%s-%s] is called", "TCSizeControl", "[p:1/s:0]");
+    host::SetLogThreshold(2);
+    log->Print("Loud", 20, 19, 2, "size[%d]", 4);
+    log->PrintF("Deep", 30, 27, 4, "hidden %s", "trace");
+    std::string printed = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(std::string::npos, printed.find("is called"));
+    EXPECT_NE(std::string::npos, printed.find("size[4]"));
+    EXPECT_EQ(std::string::npos, printed.find("hidden trace"));
+
+    auto lines = host::LogLines();
+    ASSERT_EQ(3u, lines.size());
+    EXPECT_EQ("Quiet", lines[0].function);
+    EXPECT_EQ(10, lines[0].line);
+    EXPECT_EQ(27, lines[0].module);
+    EXPECT_EQ(1, lines[0].level);
+    EXPECT_EQ("[TCSizeControl-[p:1/s:0]] is called", lines[0].text);
+    EXPECT_EQ(19, lines[1].module);
+    EXPECT_EQ("hidden trace", host::LogSince(2).at(0).text);
+    EXPECT_TRUE(host::LogContains("size[4]"));
+    EXPECT_FALSE(host::LogContains("size[5]"));
+
+    std::string longText(600, 'x');
+    log->PrintF("Long", 1, 27, 1, "%s!", longText.c_str());
+    EXPECT_EQ(longText + "!", host::LogLines().back().text);
+}
+
+TEST_F(HostFramework, AssertIsRecordedAndReturns) {
+    _TCAssert("FlagCreate() == true", "SizeControl.cpp", 120);
+    auto reports = host::Asserts();
+    ASSERT_EQ(1u, reports.size());
+    EXPECT_EQ("FlagCreate() == true", reports[0].expression);
+    EXPECT_EQ("SizeControl.cpp", reports[0].file);
+    EXPECT_EQ(120, reports[0].line);
+}
+
+TEST_F(HostFramework, AspectRatioAgentStoresPerKey) {
+    TIAspectRatioAgent* agent = AspectAgent();
+    ASSERT_NE(nullptr, agent);
+
+    EXPECT_TRUE(agent->SetPictureSizeInfo(0, 2, true, 4));
+    EXPECT_TRUE(agent->SetPictureSizeInfo(0, 2, false, 3));
+    int size = -1;
+    EXPECT_TRUE(agent->GetPictureSizeInfo(0, 2, true, &size));
+    EXPECT_EQ(4, size);
+    EXPECT_TRUE(agent->GetPictureSizeInfo(0, 2, false, &size));
+    EXPECT_EQ(3, size);
+    size = -1;
+    EXPECT_FALSE(agent->GetPictureSizeInfo(0, 3, true, &size));
+    EXPECT_EQ(-1, size);
+    EXPECT_EQ(std::optional<int>(4), host::AgentPictureSize(0, 2, true));
+
+    TSPictureSizeOption option;
+    option.bAutoWide = true;
+    option.screenMode = SCREENMODE_4_3;
+    option.screenFit = SCREENFITOPTION_AUTO;
+    option.offsetX = -12;
+    option.offsetWidth = 30;
+    option.bPanoramaOption = true;
+    EXPECT_TRUE(agent->SetPictureSizeDetailInfo(13, 2, PICTURESIZETYPE_ZOOM, option));
+    TSPictureSizeOption read;
+    EXPECT_FALSE(agent->GetPictureSizeDetailInfo(13, 2, PICTURESIZETYPE_CUSTOM, &read));
+    EXPECT_FALSE(read.bAutoWide);
+    EXPECT_TRUE(agent->GetPictureSizeDetailInfo(13, 2, PICTURESIZETYPE_ZOOM, &read));
+    EXPECT_TRUE(read.bAutoWide);
+    EXPECT_EQ(SCREENMODE_4_3, read.screenMode);
+    EXPECT_EQ(SCREENFITOPTION_AUTO, read.screenFit);
+    EXPECT_EQ(-12, read.offsetX);
+    EXPECT_EQ(30, read.offsetWidth);
+    EXPECT_TRUE(read.bPanoramaOption);
+
+    host::SetAspectRatioDefaultPictureSize(PICTURESIZETYPE_21_9);
+    EXPECT_EQ(PICTURESIZETYPE_21_9, agent->GetDefaultPictureSize());
+
+    EXPECT_TRUE(agent->Reset());
+    EXPECT_EQ(1, host::AgentResetCount());
+    EXPECT_FALSE(host::AgentPictureSize(0, 2, true).has_value());
+    EXPECT_FALSE(host::AgentDetailOption(13, 2, PICTURESIZETYPE_ZOOM).has_value());
+}
+
+TEST_F(HostFramework, AgentsAndEventManagerCanBeAbsent) {
+    struct Row {
+        host::Atsc3Agent state;
+        bool present;
+        int onOff;
+    };
+    const Row rows[] = {
+        {host::Atsc3Agent::Absent, false, -1},
+        {host::Atsc3Agent::On, true, 1},
+        {host::Atsc3Agent::Off, true, 0},
+    };
+    for (const Row& row : rows) {
+        host::SetAtsc3Agent(row.state);
+        auto* agent = dynamic_cast<TIATSC3FastvideoAgent*>(TCAgentMgr::Instance()->m_Instance(AGENT_KEY_ATSC3_FASTVIDEO));
+        ASSERT_EQ(row.present, agent != nullptr);
+        if (agent != nullptr) {
+            TSATSC3FastvideoInfo info;
+            EXPECT_TRUE(agent->GetATSC3FastvideoInfo(&info));
+            EXPECT_EQ(row.onOff, info.ATSC3FastvideoOnOff);
+        }
+    }
+    EXPECT_EQ(nullptr, TCAgentMgr::Instance()->m_Instance(5));
+
+    host::SetAspectRatioAgentPresent(false);
+    EXPECT_EQ(nullptr, AspectAgent());
+
+    ORBHandle handle(101, 3);
+    ASSERT_NE(nullptr, TIEventManager::Instance());
+    TIEventManager::Instance()->SendEvent(2817, &handle, 0);
+    host::SetEventManagerPresent(false);
+    EXPECT_EQ(nullptr, TIEventManager::Instance());
+    auto events = host::Events();
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(2817, events[0].event);
+    EXPECT_TRUE(events[0].hasHandle);
+    EXPECT_EQ(handle, events[0].handle);
+}
+
+// Each row changes one start-up value; Reset must bring it back.
+TEST_F(HostFramework, ResetRestoresEveryDefault) {
+    TVStream stream = host::DefaultStream();
+    TVStream other = host::NewStream();
+    struct Row {
+        const char* what;
+        std::function<void()> change;
+        std::function<bool()> isDefault;
+    };
+    const Row rows[] = {
+        {"option", [] { host::SetOption(0, 1); },
+         [] { int v = 7; return !TCFactoryProvider::GetOption(0, &v) && v == 7; }},
+        {"spec tag", [] { host::SetSpecTag(SOSPEC_TAG_COUNTRY, 2); },
+         [] { int v = 7; return !TCSOSpec::Instance(ORBHandle(1, 0))->m_Get(SOSPEC_TAG_COUNTRY, v); }},
+        {"analog country", [] { host::SetAnalogCountry(4); }, [] { return TCVConfProvider::GetAnalogCountry() == -1; }},
+        {"caller", [] { host::SetCallerName("browser"); },
+         [] {
+             return OrbServiceAPIManager::GetInstance(ORB_SERVICE_SIGNAL_OBJECT_PATH, ORB_SERVICE_SIGNAL_INTERFACE)
+                        ->GetCallerProperties()
+                        .name == "avctl";
+         }},
+        {"vconf", [] { host::SetVconfInt(VCONFKEY_MLS_STATE, 1); },
+         [] { return !host::GetVconf(VCONFKEY_MLS_STATE).has_value(); }},
+        {"vconf fail", [] { host::FailVconf(VCONFKEY_REFRESH_MENU); },
+         [] { return vconf_set_int(VCONFKEY_REFRESH_MENU, 1) == 0; }},
+        {"sysinfo", [] { host::SetSysInfoBool(SYSTEM_INFO_KEY_KYT_SUPPORTED, true); },
+         [] { bool b = false; return system_info_get_value_bool(SYSTEM_INFO_KEY_KYT_SUPPORTED, &b) != 0; }},
+        {"avoc", [] { host::SetAvocPcMode(2, -1); host::FailAvocPictureMode(); avoc_set_wide_screen_mode(0, 1); },
+         [] {
+             int pc = 5;
+             kova_picture_mode_e pm = 5;
+             return avoc_get_pc_mode(0, &pc) == 0 && pc == 0 && avoc_get_picture_mode(0, &pm, 1) == 0 &&
+                    !host::WideScreenMode().has_value();
+         }},
+        {"fast-boot", [] { host::SetFbScreen(0, 1, {1}); host::SetFbAudio({0, 0, 0, 2}); },
+         [] { return host::FbScreen(0, 1) == std::array<uint8_t, 16>{} && host::FbAudio() == std::array<uint8_t, 4>{}; }},
+        {"fb terminate", [] { host::SetFbTerminateResult(-1); fb_terminate_server(); },
+         [] { return host::FbTerminateCount() == 0 && fb_terminate_server() == 0; }},
+        {"letterbox", [] { lumvideo_api_set_lbd_on(); }, [] { return !host::LetterboxDetector().has_value(); }},
+        {"lookup", [] { host::SetLookupPictureSize(1, {0, 0, 1, 1}); host::SetLookupCrop(1, {0, 0, 2, 2}); },
+         [] {
+             KOVARect_t r{};
+             KOVAPictureInfo_t info{};
+             info.inputVideo = {0, 0, 720, 576};
+             res_lookup_get_picture_size(1, &r);
+             bool dst = r.width == 1440;
+             res_lookup_get_video_crop(1, info, &r);
+             return dst && r.width == 720;
+         }},
+        {"property", [=] { host::SetProp(stream, TV_PROPERTY_PC_MODE, 1); host::SetProp(other, TV_PROPERTY_AFD, 8); },
+         [=] {
+             bool pc = false;
+             int afd = 0;
+             return tv_stream_get_property(stream, TV_PROPERTY_PC_MODE, &pc, nullptr) == -1 &&
+                    tv_stream_get_property(other, TV_PROPERTY_AFD, &afd, nullptr) == -1;
+         }},
+        {"set result and sink", [=] {
+             TvStreamXvideoSrcDstRect rect{0, 0, 1, 1, 0, 0, 1, 1};
+             tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER, &rect, nullptr);
+             host::SetPropResult(stream, TV_PROPERTY_VIDEO_SINK_ZORDER, -1);
+             host::SetAtsc3Result(stream, -1);
+         },
+         [=] {
+             return !host::SinkRects(stream).has_value() &&
+                    tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_ZORDER, 6, nullptr) == 0;
+         }},
+        {"stream type", [=] { host::SetStreamType(stream, 8); }, [=] { return tv_stream_get_type(stream) == 0; }},
+        {"aspect agent", [] { host::SetAspectRatioAgentPresent(false); host::SetAspectRatioDefaultPictureSize(4); },
+         [] { return AspectAgent() != nullptr && AspectAgent()->GetDefaultPictureSize() == 0; }},
+        {"agent store", [] { AspectAgent()->SetPictureSizeInfo(0, 2, true, 4); AspectAgent()->Reset(); AspectAgent()->SetPictureSizeInfo(0, 2, true, 4); },
+         [] { return !host::AgentPictureSize(0, 2, true).has_value() && host::AgentResetCount() == 0; }},
+        {"atsc3 agent", [] { host::SetAtsc3Agent(host::Atsc3Agent::On); },
+         [] { return TCAgentMgr::Instance()->m_Instance(AGENT_KEY_ATSC3_FASTVIDEO) == nullptr; }},
+        {"event manager", [] { ORBHandle h(1, 0); TIEventManager::Instance()->SendEvent(82, &h, 0); host::SetEventManagerPresent(false); },
+         [] { return TIEventManager::Instance() != nullptr && host::Events().empty(); }},
+        {"log and asserts", [] { host::SetLogThreshold(4); TCDebugPrintORB::GetInstance()->PrintF("F", 1, 27, 9, "x"); _TCAssert("e", "f", 1); },
+         [] { return host::LogSize() == 0 && host::AssertCount() == 0; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        row.change();
+        host::Reset();
+        EXPECT_TRUE(row.isDefault());
+    }
+    host::Reset();
+    EXPECT_EQ(0u, host::JournalSize());
+}
+
+// A reader that already holds the lock takes it again while a writer waits;
+// a new reader waits behind that writer.
+TEST(HostRWLockThreads, ReaderReentersWhileWriterWaits) {
+    TCRWLock lock;
+    std::atomic<int> step{0};
+    std::atomic<int> writerAt{0};
+    std::atomic<int> lateReaderAt{0};
+    std::promise<void> writerStarting;
+
+    lock.RLock();
+    std::thread writer([&] {
+        writerStarting.set_value();
+        lock.WLock();
+        writerAt = ++step;
+        lock.WUnlock();
+    });
+    writerStarting.get_future().wait();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the writer block
+    std::thread lateReader([&] {
+        lock.RLock();
+        lateReaderAt = ++step;
+        lock.RUnlock();
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    // The re-entry runs on this (reader) thread; were it to queue behind the
+    // writer it would never return, so a watchdog ends the run instead.
+    std::atomic<bool> reentered{false};
+    std::thread watchdog([&] {
+        for (int i = 0; i < 500 && !reentered; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (!reentered) {
+            ADD_FAILURE() << "read re-entry blocked behind the waiting writer";
+            std::abort();
+        }
+    });
+    lock.RLock();
+    reentered = true;
+    watchdog.join();
+
+    EXPECT_EQ(0, writerAt.load());
+    EXPECT_EQ(0, lateReaderAt.load());
+    lock.RUnlock();
+    EXPECT_EQ(0, writerAt.load());  // still one read hold
+    lock.RUnlock();
+    writer.join();
+    lateReader.join();
+    EXPECT_EQ(1, writerAt.load());
+    EXPECT_EQ(2, lateReaderAt.load());
+}
+
+TEST(HostRWLockThreads, WriterExcludesReadersAndWriters) {
+    TCRWLock lock;
+    int shared = 0;
+    std::atomic<bool> overlap{false};
+    std::atomic<int> inside{0};
+    auto writerLoop = [&] {
+        for (int i = 0; i < 2000; ++i) {
+            lock.WLock();
+            if (inside.fetch_add(1) != 0) overlap = true;
+            ++shared;
+            inside.fetch_sub(1);
+            lock.WUnlock();
+        }
+    };
+    auto readerLoop = [&] {
+        for (int i = 0; i < 2000; ++i) {
+            lock.RLock();
+            lock.RLock();
+            int seen = shared;
+            if (shared != seen) overlap = true;
+            lock.RUnlock();
+            lock.RUnlock();
+        }
+    };
+    std::thread w1(writerLoop), w2(writerLoop), r1(readerLoop), r2(readerLoop);
+    w1.join();
+    w2.join();
+    r1.join();
+    r2.join();
+    EXPECT_FALSE(overlap.load());
+    EXPECT_EQ(4000, shared);
+}
+
+TEST(HostRWLockThreads, AgentManagerLockIsReentrantForReaders) {
+    TCAgentMgr* manager = TCAgentMgr::Instance();
+    std::atomic<int> done{0};
+    auto reader = [&] {
+        for (int i = 0; i < 500; ++i) {
+            manager->RLock();
+            manager->RLock();
+            manager->RUnlock();
+            manager->RUnlock();
+        }
+        ++done;
+    };
+    std::thread a(reader), b(reader);
+    a.join();
+    b.join();
+    EXPECT_EQ(2, done.load());
+}
+
+TEST(HostJournalThreads, ConcurrentCallsAllReachTheJournal) {
+    host::Reset();
+    auto caller = [] {
+        for (int i = 0; i < 300; ++i) {
+            int v = 0;
+            vconf_set_int(VCONFKEY_REFRESH_MENU, 1);
+            vconf_get_int(VCONFKEY_REFRESH_MENU, &v);
+            TCDebugPrintORB::GetInstance()->PrintF("T", 1, 27, 1, "%d", i);
+        }
+    };
+    std::thread a(caller), b(caller), c(caller);
+    a.join();
+    b.join();
+    c.join();
+    EXPECT_EQ(1800u, host::JournalSize());
+    EXPECT_EQ(900u, host::LogSize());
+}
+
+}  // namespace
