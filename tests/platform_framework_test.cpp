@@ -319,24 +319,6 @@ TEST(HostRWLockThreads, WriterExcludesReadersAndWriters) {
     EXPECT_EQ(4000, shared);
 }
 
-TEST(HostRWLockThreads, AgentManagerLockIsReentrantForReaders) {
-    TCAgentMgr* manager = TCAgentMgr::Instance();
-    std::atomic<int> done{0};
-    auto reader = [&] {
-        for (int i = 0; i < 500; ++i) {
-            manager->RLock();
-            manager->RLock();
-            manager->RUnlock();
-            manager->RUnlock();
-        }
-        ++done;
-    };
-    std::thread a(reader), b(reader);
-    a.join();
-    b.join();
-    EXPECT_EQ(2, done.load());
-}
-
 TEST(HostJournalThreads, ConcurrentCallsAllReachTheJournal) {
     host::Reset();
     auto caller = [] {
