@@ -22,13 +22,15 @@ protected:
     bool t_SetAnalogMTSByCallback(TVStream stream, int signal) override;
 
 private:
-    TvStreamAnalogMTSType m_GetCurrentMTSModeBySignal(TVStream stream);
+    // Tuner values are held as int: the tuner may report values outside the
+    // enumeration (negative on failure).
+    int m_GetCurrentMTSModeBySignal(TVStream stream);
     int m_SetMTSModeToSignal(TVStream stream, TvStreamAnalogMTSType value);
     void m_SetMTSModeToVconf(int mode);
     int m_GetMTSModeByVconf();
     int m_GetAutoStreoMode();
     int m_GetCurrentCountry();
-    TvStreamAnalogMTSType m_AvailableMTSBySignalForUSA(int userMode, TvStreamAnalogMTSType signal);
+    TvStreamAnalogMTSType m_AvailableMTSBySignalForUSA(int userMode, int signal);
     void m_StoreMTSToFastboot(int rule, TvStreamAnalogMTSType value);
 
     // Outside Korea: the user has set a mode once (kept for good).

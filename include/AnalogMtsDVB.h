@@ -26,9 +26,9 @@ private:
     TvStreamAnalogDualAudioType m_DefaultDualValueInSignal(int signal) const;
     // Rewrites byte 3 of the fast-boot audio record for the applied type.
     void m_StoreDaulToFastboot(TvStreamAnalogDualAudioType dual);
-    // Sets the tuner to `dual`, stores its mode in the settings and mirrors it
-    // into the fast-boot record.
-    void m_ApplyDual(TVStream stream, TvStreamAnalogDualAudioType dual);
+    // Sets the tuner to `dual`, stores `mode` in the settings and mirrors
+    // `dual` into the fast-boot record.
+    void m_ApplyDual(TVStream stream, TvStreamAnalogDualAudioType dual, EMultiSoundMode mode);
 
     // The user's mode to come back to.
     EMultiSoundMode m_dualLastValue;
