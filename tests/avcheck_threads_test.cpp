@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -34,11 +36,20 @@ TEST(AVCheckThreads, GetInstanceWhileTheRegionFlips) {
         }
     });
 
+    std::mutex seenMutex;
+    std::set<TCAVCheck*> seen;
     std::vector<std::thread> users;
     for (int t = 0; t < kThreads; ++t) {
-        users.emplace_back([&] {
+        users.emplace_back([&, t] {
+            const int regions[] = {1, 5, 3};
+            std::set<TCAVCheck*> mine;
             for (int i = 0; i < kIterations; ++i) {
+                // The users flip the region too, so replacements surely happen.
+                if (i % 10 == 0) {
+                    host::SetOption(0, regions[(i / 10 + t) % 3]);
+                }
                 TCAVCheck* check = TCAVCheck::GetInstance();
+                mine.insert(check);
                 if (check == nullptr) {
                     ++nullInstances;
                     continue;
@@ -53,6 +64,8 @@ TEST(AVCheckThreads, GetInstanceWhileTheRegionFlips) {
                 bool onOff = true;
                 check->CheckAutoWideSupported(onOff);
             }
+            std::lock_guard<std::mutex> lock(seenMutex);
+            seen.insert(mine.begin(), mine.end());
         });
     }
     for (std::thread& user : users) {
@@ -63,6 +76,7 @@ TEST(AVCheckThreads, GetInstanceWhileTheRegionFlips) {
 
     EXPECT_EQ(nullInstances.load(), 0);
     EXPECT_EQ(wrongAnswers.load(), 0);
+    EXPECT_GT(seen.size(), 2u);
 
     // Once the region settles, the instance follows it.
     host::SetOption(0, 5);
