@@ -1,5 +1,5 @@
-// The sound-mode front: controller per region family, the operations around
-// the region hooks and the mode shown by the menu.
+// The sound-mode front: conversions, the operations around the region hooks,
+// the mode shown by the menu and one controller per region family.
 #include "AnalogMts.h"
 #include "AnalogMtsATSC.h"
 #include "AnalogMtsDVB.h"
@@ -9,74 +9,72 @@ namespace {
 
 using namespace mts_test;
 
-// Records the hook calls and what the settings held when they were made.
+TEST(MtsFront, Conversions) {
+    // Per value v: MTS type v -> mode, dual type v -> mode, mode v -> MTS type,
+    // mode v -> dual type.
+    const int rows[][5] = {
+        {-1, 1, 0, 0, 0}, {0, 1, 0, 0, 0}, {1, 1, 1, 1, 1},  {2, 2, 7, 2, 3},   {3, 3, 2, 3, 0},
+        {4, 7, 8, 7, 0},  {5, 5, 12, 5, 9}, {6, 6, 9, 6, 10}, {7, 4, 10, 4, 2},  {8, 1, 11, 0, 4},
+        {9, 1, 5, 0, 6},  {10, 1, 6, 0, 7}, {11, 1, 0, 0, 8}, {12, 1, 0, 0, 5},  {13, 1, 0, 0, 0},
+    };
+    host::Reset();
+    TCAnalogMtsATSC atsc;
+    TCAnalogMtsDVB dvb;
+    for (const auto& row : rows) {
+        const int v = row[0];
+        EXPECT_EQ(atsc.ConvertTypeTvStreamAnalogMTSType(static_cast<TvStreamAnalogMTSType>(v)), row[1]) << v;
+        EXPECT_EQ(dvb.ConvertTypeTvStreamAnalogDualAudioType(static_cast<TvStreamAnalogDualAudioType>(v)), row[2]) << v;
+        EXPECT_EQ(atsc.ConvertTypeEMultiSoundMode(static_cast<EMultiSoundMode>(v)), row[3]) << v;
+        EXPECT_EQ(dvb.ConvertTypeEMultiSoundMode(static_cast<EMultiSoundMode>(v)), row[4]) << v;
+        const bool bInvalid = v < 1 || v > 7;
+        EXPECT_EQ(host::LogContains("[TCAnalogMtsATSC::ConvertTypeTvStreamAnalogMTSType] Invalid MTS Detect flag [" +
+                                    std::to_string(v) + "] set to MONO"),
+                  bInvalid)
+            << v;
+    }
+}
+
+// Records the hook calls and what the settings held at the first one.
 class TCAnalogMtsProbe : public TCAnalogMts {
 public:
-    std::vector<std::string> calls;
+    std::string calls;
     int storedAtHook = -100;
-    bool bResult = true;
 
 protected:
     bool t_SetAnalogMTS(TVStream, EMultiSoundMode mode) override {
-        calls.push_back("t_SetAnalogMTS " + std::to_string(mode));
-        auto value = host::GetVconf(VCONFKEY_MULTI_TRACK_SOUND);
-        storedAtHook = value ? value->intValue : -100;
-        return bResult;
+        calls += "set" + std::to_string(mode) + " ";
+        storedAtHook = StoredMode();
+        return false;
     }
-    bool t_SetAnalogMTSByChannelTune(TVStream) override {
-        calls.push_back("t_SetAnalogMTSByChannelTune");
-        return bResult;
-    }
-    bool t_GetAnalogMTSBySignal(TVStream, EMultiSoundMode& mode) override {
-        calls.push_back("t_GetAnalogMTSBySignal");
-        mode = MULTI_SOUND_DUAL;
-        return bResult;
-    }
-    bool t_SetAnalogMTSByCallback(TVStream, int signal) override {
-        calls.push_back("t_SetAnalogMTSByCallback " + std::to_string(signal));
-        return bResult;
-    }
+    bool t_SetAnalogMTSByChannelTune(TVStream) override { calls += "tune "; return false; }
+    bool t_GetAnalogMTSBySignal(TVStream, EMultiSoundMode& m) override { calls += "get "; m = MULTI_SOUND_DUAL; return false; }
+    bool t_SetAnalogMTSByCallback(TVStream, int s) override { calls += "callback" + std::to_string(s) + " "; return false; }
 };
 
-using MtsFrontTest = MtsTest;
-
-TEST_F(MtsFrontTest, OperationsWrapTheRegionHooks) {
+TEST(MtsFront, OperationsWrapTheRegionHooks) {
+    host::Reset();
+    const TVStream stream = host::DefaultStream();
     TCAnalogMtsProbe probe;
-    probe.bResult = false;
     EXPECT_FALSE(probe.SetAnalogMTS(stream, MULTI_SOUND_SAP));
     EXPECT_EQ(probe.storedAtHook, MULTI_SOUND_SAP) << "stored before the hook runs";
     EXPECT_TRUE(host::LogContains("[TCAnalogMts::SetAnalogMTS] end, userSetMod [3], vconf_result[0]"));
-
-    host::SetVconfInt(VCONFKEY_MULTI_TRACK_SOUND, 2);
-    host::ClearJournal();
     EXPECT_FALSE(probe.SetAnalogMTS(stream, MULTI_SOUND_MONO, true));
-    EXPECT_EQ(CountCalls("vconf_set_int"), 0);
-    EXPECT_EQ(StoredMode(), 2);
+    EXPECT_EQ(StoredMode(), MULTI_SOUND_SAP);
+    EXPECT_EQ(CountCalls("vconf_set_int"), 1);
     EXPECT_TRUE(host::LogContains("[TCAnalogMts::SetAnalogMTS] end, userSetMod [1], vconf_result[-1]"));
-
-    host::FailVconf(VCONFKEY_MULTI_TRACK_SOUND);
-    host::ClearLog();
-    probe.SetAnalogMTS(stream, MULTI_SOUND_STEREO);
-    EXPECT_TRUE(host::LogContains("vconf_result[-1]")) << "a failed store still applies the mode";
-
     EMultiSoundMode mode = MULTI_SOUND_UNKNOWN;
     EXPECT_FALSE(probe.GetAnalogMTSBySignal(stream, mode));
     EXPECT_EQ(mode, MULTI_SOUND_DUAL);
     EXPECT_FALSE(probe.SetAnalogMTSByCallback(stream, 7));
     EXPECT_TRUE(host::LogContains("[TCAnalogMts::SetAnalogMTSByCallback] end, SetMod [7]"));
     EXPECT_FALSE(probe.SetAnalogMTSByChannelTune(stream));
-    const std::vector<std::string> expected = {
-        "t_SetAnalogMTS 3",         "t_SetAnalogMTS 1",           "t_SetAnalogMTS 2",
-        "t_GetAnalogMTSBySignal",   "t_SetAnalogMTSByCallback 7", "t_SetAnalogMTSByChannelTune",
-    };
-    EXPECT_EQ(probe.calls, expected);
+    EXPECT_EQ(probe.calls, "set3 set1 get callback7 tune ");
 }
 
-// The mode the menu shows. Korea with auto-stereo shows the signal until the
-// user picks a mode after a tune.
-TEST_F(MtsFrontTest, ModeShownByTheMenu) {
+// Korea with auto stereo shows the signal until the user picks a mode after a
+// tune; elsewhere a stored 0 is shown as mono.
+TEST(MtsFront, ModeShownByTheMenu) {
     struct Row {
-        const char* name;
         int region;
         int autoStereo;  // -2: the key fails
         int stored;      // -2: the key fails
@@ -87,59 +85,43 @@ TEST_F(MtsFrontTest, ModeShownByTheMenu) {
         bool bResult;
     };
     const Row rows[] = {
-        {"Korea auto, tuned, first language", kRegionKorea, 1, 2, false, 5, 0, 5, true},
-        {"Korea auto, tuned, stereo", kRegionKorea, 1, 1, false, 2, 0, 2, true},
-        {"Korea auto, tuned, SAP shown as mono", kRegionKorea, 1, 2, false, 3, 0, 1, true},
-        {"Korea auto, user selected", kRegionKorea, 1, 6, true, 2, 0, 6, true},
-        {"Korea manual keeps 0", kRegionKorea, 0, 0, false, 2, 0, 0, true},
-        {"Korea unreadable switch is manual", kRegionKorea, -2, 3, false, 2, 0, 3, true},
-        {"Korea unreadable mode", kRegionKorea, 0, -2, false, 2, 6, 6, false},
-        {"DVB stored 0 is mono", kRegionDvb, 1, 0, false, 2, 0, 1, true},
-        {"ISDB stored SAP", kRegionIsdb, 1, 3, false, 2, 0, 3, true},
-        {"DVB unreadable mode keeps caller's", kRegionDvb, 0, -2, false, 2, 6, 6, false},
-        {"DVB unreadable mode, caller's 0 is mono", kRegionDvb, 0, -2, false, 2, 0, 1, false},
+        {kRegionKorea, 1, 2, false, 5, 0, 5, true},  {kRegionKorea, 1, 2, false, 3, 0, 1, true},
+        {kRegionKorea, 1, 6, true, 2, 0, 6, true},   {kRegionKorea, 0, 0, false, 2, 0, 0, true},
+        {kRegionKorea, -2, 3, false, 2, 0, 3, true},  // unreadable switch: the stored mode stands
+        {kRegionKorea, 0, -2, false, 2, 6, 6, false}, {kRegionDvb, 1, 0, false, 2, 0, 1, true},
+        {kRegionIsdb, 1, 3, false, 2, 0, 3, true},    {kRegionDvb, 0, -2, false, 2, 0, 1, false},
     };
     for (const Row& row : rows) {
-        host::Reset();
-        host::SetOption(0, row.region);
-        if (row.autoStereo == -2) {
-            host::FailVconf(VCONFKEY_AUTO_STEREO);
-        } else {
-            host::SetVconfInt(VCONFKEY_AUTO_STEREO, row.autoStereo);
-        }
+        ResetPlatform(row.region, kCountryUsa);
+        const TVStream stream = host::DefaultStream();
+        row.autoStereo == -2 ? host::FailVconf(VCONFKEY_AUTO_STEREO)
+                             : host::SetVconfInt(VCONFKEY_AUTO_STEREO, row.autoStereo);
         host::SetProp(stream, kPropMts, row.signal);
         TCAnalogMtsProbe probe;
         probe.SetAnalogMTSByChannelTune(stream);
         if (row.bSelected) {
             probe.SetAnalogMTS(stream, MULTI_SOUND_STEREO, true);
         }
-        if (row.stored == -2) {
-            host::FailVconf(VCONFKEY_MULTI_TRACK_SOUND);
-        } else {
-            host::SetVconfInt(VCONFKEY_MULTI_TRACK_SOUND, row.stored);
-        }
+        row.stored == -2 ? host::FailVconf(VCONFKEY_MULTI_TRACK_SOUND)
+                         : host::SetVconfInt(VCONFKEY_MULTI_TRACK_SOUND, row.stored);
         auto mode = static_cast<EMultiSoundMode>(row.passed);
-        EXPECT_EQ(probe.GetAnalogMTS(stream, mode), row.bResult) << row.name;
-        EXPECT_EQ(mode, row.mode) << row.name;
-        EXPECT_TRUE(host::LogContains("[TCAnalogMts::GetAnalogMTS] mode [" + std::to_string(row.mode) + "]"))
-            << row.name;
+        EXPECT_EQ(probe.GetAnalogMTS(stream, mode), row.bResult) << "row " << (&row - rows);
+        EXPECT_EQ(mode, row.mode) << "row " << (&row - rows);
     }
 }
 
-TEST_F(MtsFrontTest, OneControllerPerRegionFamilyForTheProcess) {
-    host::SetSpecTag(1, kCountryUsa);
-    host::SetOption(0, kRegionDvb);
+TEST(MtsFront, OneControllerPerRegionFamilyForTheProcess) {
+    ResetPlatform(kRegionDvb, kCountryUsa);
+    const TVStream stream = host::DefaultStream();
     TCAnalogMts* dvb = TCAnalogMts::GetInstance();
     ASSERT_NE(dynamic_cast<TCAnalogMtsDVB*>(dvb), nullptr);
-    EXPECT_EQ(TCAnalogMts::GetInstance(), dvb);
-
-    // A user choice on the DVB controller, from a known state.
+    // A user choice from a known state: a notification ends any lost-signal
+    // state, a tune forgets earlier choices.
     host::SetProp(stream, kPropDual, TV_ANALOG_DUAL_DUAL);
     dvb->SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
     dvb->SetAnalogMTSByChannelTune(stream);
     ASSERT_TRUE(dvb->SetAnalogMTS(stream, MULTI_SOUND_DUAL_II));
 
-    host::ClearLog();
     host::SetOption(0, kRegionKorea);
     TCAnalogMts* atsc = TCAnalogMts::GetInstance();
     EXPECT_NE(dynamic_cast<TCAnalogMtsATSC*>(atsc), nullptr);
@@ -149,10 +131,9 @@ TEST_F(MtsFrontTest, OneControllerPerRegionFamilyForTheProcess) {
 
     host::SetOption(0, kRegionDvb);
     EXPECT_EQ(TCAnalogMts::GetInstance(), dvb);
-    // The user's choice survived: a notification on the dual signal keeps dual II.
     dvb->SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
     EXPECT_TRUE(host::LogContains("User's setting value is vaild, try to setting[6]"));
-    EXPECT_EQ(host::LastSetProp(stream, kPropDual).value_or(-1), TV_ANALOG_DUAL_DUAL_II);
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_DUAL_II);
 }
 
 }  // namespace
