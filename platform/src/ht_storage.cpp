@@ -131,10 +131,9 @@ void TSCPUStatistic::Take(Sample& s) {
     s.wallNs = Nanoseconds(CLOCK_MONOTONIC);
     s.threadNs = Nanoseconds(CLOCK_THREAD_CPUTIME_ID);
     rusage usage{};
-    if (getrusage(RUSAGE_THREAD, &usage) == 0) {
-        s.userUs = Microseconds(usage.ru_utime);
-        s.sysUs = Microseconds(usage.ru_stime);
-    }
+    const bool bUsage = getrusage(RUSAGE_THREAD, &usage) == 0;
+    s.userUs = bUsage ? Microseconds(usage.ru_utime) : 0;
+    s.sysUs = bUsage ? Microseconds(usage.ru_stime) : 0;
     s.cpu = sched_getcpu();
 }
 

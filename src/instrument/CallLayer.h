@@ -322,10 +322,10 @@ void AddArguments(TSCallItemHelper& helper, TCDirection& directions, int bit, co
 }
 
 // Steps 3-11 of a recorded call; `call` invokes the callee on the stored
-// arguments.
+// arguments. Kept out of line so the unrecorded path stays a small frame.
 template <class R, class Stored, class Call, class... A>
-R RecordedCall(const TSCodeLocation& site, TCDirection directions, TSCPUStatistic& cpu, bool registerRecords,
-               Call&& call, A&&... args) {
+__attribute__((noinline)) R RecordedCall(const TSCodeLocation& site, TCDirection directions, TSCPUStatistic& cpu,
+                                         bool registerRecords, Call&& call, A&&... args) {
     static_assert(!std::is_void_v<R>, "wrapped calls return a value");
     using Seq = std::make_index_sequence<std::tuple_size_v<Stored>>;
     Stored stored(std::forward<A>(args)...);
@@ -369,7 +369,7 @@ R RecordedCall(const TSCodeLocation& site, TCDirection directions, TSCPUStatisti
 class TCCallExecutor {
 public:
     template <class R, class... P, class... A>
-    R operator()(const TSCodeLocation& location, R (*function)(P...), TCDirection directions, A&&... args) const {
+    R operator()(const TSCodeLocation& location, R (*function)(P...), const TCDirection& directions, A&&... args) const {
         TSCPUStatistic cpu;
         if (!detail::RecordingOn(location)) return function(std::forward<A>(args)...);
         using Stored = std::tuple<P...>;
@@ -380,7 +380,7 @@ public:
 
     // C functions with a variadic tail (tv_stream_get_property and the like).
     template <class R, class... P, class... A>
-    R operator()(const TSCodeLocation& location, R (*function)(P..., ...), TCDirection directions,
+    R operator()(const TSCodeLocation& location, R (*function)(P..., ...), const TCDirection& directions,
                  A&&... args) const {
         TSCPUStatistic cpu;
         if (!detail::RecordingOn(location)) return function(std::forward<A>(args)...);

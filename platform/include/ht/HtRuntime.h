@@ -148,12 +148,13 @@ public:
     void Serialize(uint8_t (&out)[kCpuStatisticSize]) const;
 
 private:
+    // Left unset until taken: constructing a statistic must stay free.
     struct Sample {
-        int64_t wallNs = 0;
-        int64_t threadNs = 0;
-        int64_t userUs = 0;
-        int64_t sysUs = 0;
-        int cpu = -1;
+        int64_t wallNs;
+        int64_t threadNs;
+        int64_t userUs;
+        int64_t sysUs;
+        int cpu;
     };
     static void Take(Sample& s);
     Sample m_start;
