@@ -190,7 +190,7 @@ TEST_F(CallLayer, OneLocationPerSiteReusedByLaterCalls) {
 
 TSRectInfo g_rectSeen;
 int AllKinds(bool, unsigned char, int, EPictureSizeType, void*, TSRectInfo, TSAspectRatioKey, int* out,
-             const char*, TSRectInfo& rect) {
+             const char*, TSRectInfo& rect, const TSAspectRatioKey&) {
     *out = 11;
     rect.width = 1920;
     return 3;
@@ -206,8 +206,8 @@ TEST_F(CallLayer, TypeDescriptorsOfArgumentsAndResult) {
     TSAspectRatioKey key;
     int out = 0;
     unsigned char uc = 7;
-    ASSERT_EQ(HT_CALL(AllKinds, HT_DIRS(1, 1, 1, 1, 1, 1, 1, 2, 1, 2), true, uc, 5, PICTURESIZETYPE_ZOOM, nullptr,
-                      byValue, key, &out, "text", byRef),
+    ASSERT_EQ(HT_CALL(AllKinds, HT_DIRS(1, 1, 1, 1, 1, 1, 1, 2, 1, 2, 1), true, uc, 5, PICTURESIZETYPE_ZOOM,
+                      nullptr, byValue, key, &out, "text", byRef, key),
               3);
     ASSERT_TRUE(HT_CALL(IsTrue, HT_DIRS(1), 9));
 
@@ -222,7 +222,7 @@ TEST_F(CallLayer, TypeDescriptorsOfArgumentsAndResult) {
     const Expected expected[] = {
         {"bool", 1, 1},         {"unsigned char", 1, 1},   {"int", 1, 4},         {"enum_EPictureSizeType", 1, 4},
         {"void*", 1, 4},        {"TSRectInfo", 1, 28},     {"TSAspectRatioKey", 1, 56}, {"int", 2, 0x3FFF},
-        {"char", 1, 0x3FFF},    {"TSRectInfo", 2, 0x3FFF},
+        {"char", 1, 0x3FFF},    {"TSRectInfo", 2, 0x3FFF}, {"TSAspectRatioKey", 1, 56},
     };
     ASSERT_EQ(all.Arguments().size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
@@ -233,8 +233,9 @@ TEST_F(CallLayer, TypeDescriptorsOfArgumentsAndResult) {
     ASSERT_TRUE(all.HasResult());
     EXPECT_EQ(all.Result().name, "int");
     EXPECT_EQ(all.Result().sizeCode, 4);
-    // Before: the eight direction-1 arguments, the string without terminator.
-    ASSERT_EQ(records[0].items.size(), 8u);
+    // Before: the nine direction-1 arguments, the string without terminator.
+    ASSERT_EQ(records[0].items.size(), 9u);
+    EXPECT_EQ(records[0].items[8].bytes.size(), sizeof(TSAspectRatioKey));
     EXPECT_EQ(records[0].items[1].bytes, std::vector<uint8_t>{7});
     EXPECT_EQ(AsText(records[0].items[7]), "text");
     // After: the out int, the reference's record as changed, the result.

@@ -143,13 +143,14 @@ std::string ValueTypeName() {
     else return Demangle(typeid(T).name());
 }
 
-// Descriptor of one argument (or result) of declared type T.
+// Descriptor of one argument of declared type T.
 template <class T>
 TSTypeDescriptor Describe(int direction) {
     TSTypeDescriptor d;
     d.direction = static_cast<uint8_t>(direction);
     using V = Bare<T>;
-    if constexpr (std::is_reference_v<T>) {
+    // A const reference passes a value; other references are followed.
+    if constexpr (std::is_reference_v<T> && !std::is_const_v<std::remove_reference_t<T>>) {
         d.name = ValueTypeName<V>();
         d.sizeCode = kIndirectSize;
     } else if constexpr (kIsString<V>) {
