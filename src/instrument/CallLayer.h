@@ -76,7 +76,7 @@ public:
         static_assert((std::is_integral_v<D> && ...), "directions are integers");
         const int values[] = {0, static_cast<int>(directions)...};
         const int given = static_cast<int>(sizeof...(D));
-        m_count = static_cast<uint8_t>(std::min({count, given, kMaxArguments}));
+        m_count = static_cast<uint8_t>(std::max(0, std::min({count, given, kMaxArguments})));
         for (int i = 0; i < m_count; ++i) m_values[i] = static_cast<uint8_t>(values[i + 1]);
     }
 
