@@ -1,0 +1,692 @@
+#include "Interpreter.h"
+
+#include <nlohmann/json.hpp>
+
+#include "SizeControl.h"
+#include "host/HostControl.h"
+
+namespace avctl {
+namespace {
+
+using Args = std::vector<Token>;
+
+[[noreturn]] void Usage(const std::string& command, const char* usage) {
+    throw ParseError("wrong arguments for '" + command + "': usage: " + usage);
+}
+
+void NeedCount(const Args& a, size_t n, const std::string& command, const char* usage) {
+    if (a.size() != n) {
+        Usage(command, usage);
+    }
+}
+
+int Int(const Token& t, const char* what) { return static_cast<int>(ParseInt(t.text, what)); }
+
+bool OnOff(const Token& t, const std::string& command, const char* usage) {
+    if (t.text == "on") {
+        return true;
+    }
+    if (t.text == "off") {
+        return false;
+    }
+    Usage(command, usage);
+}
+
+std::string Joined(const std::vector<std::string>& parts) {
+    std::string s;
+    for (const auto& p : parts) {
+        s += (s.empty() ? "" : " ") + p;
+    }
+    return s;
+}
+
+// True when the entry's first arguments match the expected ones.
+bool ArgsMatch(const host::JournalEntry& e, const Args& expected, size_t from) {
+    if (e.args.size() < expected.size() - from) {
+        return false;
+    }
+    for (size_t i = from; i < expected.size(); ++i) {
+        const std::string& want = expected[i].text;
+        const std::string& got = e.args[i - from];
+        if (want != "_" && want != got && Canonical(want) != Canonical(got)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+}  // namespace
+
+Interpreter::Interpreter(std::ostream& out, const Options& options) : m_out(out), m_options(options) {
+    host::Reset();
+    host::SetLogThreshold(options.logLevel);
+    m_stream = host::DefaultStream();
+    m_context.key.source = 0;
+    m_context.key.dtv = true;
+    m_context.key.resolution = 0x10002;
+    m_context.key.resolutionInfo.horizontal = 1920;
+    m_context.key.resolutionInfo.vertical = 1080;
+    m_context.key.resolutionInfo.aspectratio = 3;
+}
+
+const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
+    static const std::map<std::string, Command> commands = {
+        {"option", {"option N V | option N unset",
+                    [](Interpreter&, const Args& a) {
+                        NeedCount(a, 2, "option", "option N V | option N unset");
+                        const int n = Int(a[0], "option number");
+                        if (a[1].text == "unset") {
+                            host::UnsetOption(n);
+                        } else {
+                            host::SetOption(n, Int(a[1], "option value"));
+                        }
+                    }}},
+        {"country", {"country V | country unset",
+                     [](Interpreter&, const Args& a) {
+                         NeedCount(a, 1, "country", "country V | country unset");
+                         if (a[0].text == "unset") {
+                             host::UnsetSpecTag(1);
+                         } else {
+                             host::SetSpecTag(1, Int(a[0], "country"));
+                         }
+                     }}},
+        {"analog-country", {"analog-country V",
+                            [](Interpreter&, const Args& a) {
+                                NeedCount(a, 1, "analog-country", "analog-country V");
+                                host::SetAnalogCountry(Int(a[0], "analog country"));
+                            }}},
+        {"sysinfo", {"sysinfo KEY V | sysinfo KEY unset",
+                     [](Interpreter&, const Args& a) {
+                         NeedCount(a, 2, "sysinfo", "sysinfo KEY V | sysinfo KEY unset");
+                         const int key = Int(a[0], "system-information key");
+                         if (a[1].text == "unset") {
+                             host::UnsetSysInfo(key);
+                         } else if (key == 303) {
+                             host::SetSysInfoBool(key, ParseBool(a[1].text, "key 303"));
+                         } else {
+                             host::SetSysInfoInt(key, Int(a[1], "system-information value"));
+                         }
+                     }}},
+        {"vconf", {"vconf KEY V | vconf KEY \"TEXT\" | vconf KEY unset | vconf KEY fail",
+                   [](Interpreter&, const Args& a) {
+                       NeedCount(a, 2, "vconf", "vconf KEY V | vconf KEY \"TEXT\" | vconf KEY unset | vconf KEY fail");
+                       const std::string& key = a[0].text;
+                       if (a[1].quoted) {
+                           host::SetVconfStr(key, a[1].text);
+                       } else if (a[1].text == "unset") {
+                           host::UnsetVconf(key);
+                       } else if (a[1].text == "fail") {
+                           host::FailVconf(key);
+                       } else {
+                           host::SetVconfInt(key, Int(a[1], "configuration value"));
+                       }
+                   }}},
+        {"prop", {"prop ID V | prop ID unset",
+                  [](Interpreter& in, const Args& a) {
+                      NeedCount(a, 2, "prop", "prop ID V | prop ID unset");
+                      const int id = Int(a[0], "property id");
+                      if (a[1].text == "unset") {
+                          host::UnsetProp(in.m_stream, id);
+                      } else {
+                          bool b = false;
+                          const int64_t v = TryParseBool(a[1].text, b) ? (b ? 1 : 0) : ParseInt(a[1].text, "property value");
+                          host::SetProp(in.m_stream, id, v);
+                      }
+                  }}},
+        {"prop-result", {"prop-result ID R",
+                         [](Interpreter& in, const Args& a) {
+                             NeedCount(a, 2, "prop-result", "prop-result ID R");
+                             host::SetPropResult(in.m_stream, Int(a[0], "property id"), Int(a[1], "result"));
+                         }}},
+        {"stream-type", {"stream-type T",
+                         [](Interpreter& in, const Args& a) {
+                             NeedCount(a, 1, "stream-type", "stream-type T");
+                             host::SetStreamType(in.m_stream, Int(a[0], "stream type"));
+                         }}},
+        {"stream", {"stream on | stream null",
+                    [](Interpreter& in, const Args& a) {
+                        NeedCount(a, 1, "stream", "stream on | stream null");
+                        if (a[0].text == "on") {
+                            in.m_streamOn = true;
+                        } else if (a[0].text == "null") {
+                            in.m_streamOn = false;
+                        } else {
+                            Usage("stream", "stream on | stream null");
+                        }
+                    }}},
+        {"avoc", {"avoc pc-mode V | avoc picture-mode V|fail | avoc hdr-plus V|fail",
+                  [](Interpreter&, const Args& a) {
+                      const char* usage = "avoc pc-mode V | avoc picture-mode V|fail | avoc hdr-plus V|fail";
+                      NeedCount(a, 2, "avoc", usage);
+                      const bool fail = a[1].text == "fail";
+                      if (a[0].text == "pc-mode" && !fail) {
+                          host::SetAvocPcMode(Int(a[1], "PC mode"));
+                      } else if (a[0].text == "picture-mode") {
+                          fail ? host::FailAvocPictureMode() : host::SetAvocPictureMode(Int(a[1], "picture mode"));
+                      } else if (a[0].text == "hdr-plus") {
+                          fail ? host::FailAvocHdrPlus() : host::SetAvocHdrPlus(Int(a[1], "HDR+ mode"));
+                      } else {
+                          Usage("avoc", usage);
+                      }
+                  }}},
+        {"lookup", {"lookup picture-size CODE RECT | lookup crop CODE RECT",
+                    [](Interpreter&, const Args& a) {
+                        const char* usage = "lookup picture-size CODE RECT | lookup crop CODE RECT";
+                        NeedCount(a, 3, "lookup", usage);
+                        const int code = Int(a[1], "geometry code");
+                        const Rect r = ParseRect(a[2].text, "lookup rectangle");
+                        const KOVARect_t rect{r.x, r.y, r.width, r.height};
+                        if (a[0].text == "picture-size") {
+                            host::SetLookupPictureSize(code, rect);
+                        } else if (a[0].text == "crop") {
+                            host::SetLookupCrop(code, rect);
+                        } else {
+                            Usage("lookup", usage);
+                        }
+                    }}},
+        {"fb-terminate", {"fb-terminate R",
+                          [](Interpreter&, const Args& a) {
+                              NeedCount(a, 1, "fb-terminate", "fb-terminate R");
+                              host::SetFbTerminateResult(Int(a[0], "result"));
+                          }}},
+        {"agent", {"agent aspect-ratio on|off | agent atsc3-fastvideo on|off|absent",
+                   [](Interpreter&, const Args& a) {
+                       const char* usage = "agent aspect-ratio on|off | agent atsc3-fastvideo on|off|absent";
+                       NeedCount(a, 2, "agent", usage);
+                       if (a[0].text == "aspect-ratio") {
+                           host::SetAspectRatioAgentPresent(OnOff(a[1], "agent", usage));
+                       } else if (a[0].text == "atsc3-fastvideo") {
+                           if (a[1].text == "absent") {
+                               host::SetAtsc3Agent(host::Atsc3Agent::Absent);
+                           } else {
+                               host::SetAtsc3Agent(OnOff(a[1], "agent", usage) ? host::Atsc3Agent::On
+                                                                                : host::Atsc3Agent::Off);
+                           }
+                       } else {
+                           Usage("agent", usage);
+                       }
+                   }}},
+        {"event-manager", {"event-manager on|off",
+                           [](Interpreter&, const Args& a) {
+                               NeedCount(a, 1, "event-manager", "event-manager on|off");
+                               host::SetEventManagerPresent(OnOff(a[0], "event-manager", "event-manager on|off"));
+                           }}},
+        {"caller", {"caller NAME",
+                    [](Interpreter&, const Args& a) {
+                        NeedCount(a, 1, "caller", "caller NAME");
+                        host::SetCallerName(a[0].text);
+                    }}},
+        {"recording", {"recording on|off",
+                       [](Interpreter&, const Args& a) {
+                           NeedCount(a, 1, "recording", "recording on|off");
+                           host::SetRecording(OnOff(a[0], "recording", "recording on|off"));
+                       }}},
+        {"handle", {"handle P S",
+                    [](Interpreter& in, const Args& a) {
+                        NeedCount(a, 2, "handle", "handle P S");
+                        const int64_t s = ParseInt(a[1].text, "handle s");
+                        if (s < 0 || s > 0xFFFF) {
+                            throw ParseError("handle s must be 0..65535, got " + a[1].text);
+                        }
+                        in.m_context.handle = ORBHandle(Int(a[0], "handle p"), static_cast<uint16_t>(s));
+                    }}},
+        {"key", {"key FIELD=VALUE... (source dtv res h v ar)",
+                 [](Interpreter& in, const Args& a) {
+                     if (a.empty()) {
+                         Usage("key", "key FIELD=VALUE... (source dtv res h v ar)");
+                     }
+                     TSAspectRatioKey key = in.m_context.key;  // all fields or none
+                     for (const Token& t : a) {
+                         const size_t eq = t.text.find('=');
+                         if (eq == std::string::npos) {
+                             throw ParseError("key field '" + t.text + "' is not FIELD=VALUE");
+                         }
+                         const std::string field = t.text.substr(0, eq);
+                         const std::string value = t.text.substr(eq + 1);
+                         if (field == "source") {
+                             key.source = static_cast<int32_t>(ParseInt(value, "source"));
+                         } else if (field == "dtv") {
+                             key.dtv = ParseBool(value, "dtv");
+                         } else if (field == "res") {
+                             key.resolution = static_cast<int32_t>(ParseInt(value, "res"));
+                         } else if (field == "h") {
+                             key.resolutionInfo.horizontal = static_cast<uint32_t>(ParseInt(value, "h"));
+                         } else if (field == "v") {
+                             key.resolutionInfo.vertical = static_cast<uint32_t>(ParseInt(value, "v"));
+                         } else if (field == "ar") {
+                             key.resolutionInfo.aspectratio = static_cast<uint32_t>(ParseInt(value, "ar"));
+                         } else {
+                             throw ParseError("unknown key field '" + field + "' (source dtv res h v ar)");
+                         }
+                     }
+                     in.m_context.key = key;
+                 }}},
+        {"say", {"say \"TEXT\"",
+                 [](Interpreter& in, const Args& a) {
+                     NeedCount(a, 1, "say", "say \"TEXT\"");
+                     in.Say(a[0].text);
+                 }}},
+        {"help", {"help", [](Interpreter& in, const Args&) { in.PrintHelp(); }}},
+        {"expect", {"expect WHAT ... (see below)", [](Interpreter& in, const Args& a) { in.Expect(a); }}},
+    };
+    return commands;
+}
+
+const Interpreter::Window& Interpreter::LastOperation() const {
+    if (!m_window.valid) {
+        throw ParseError("no operation has been called yet");
+    }
+    return m_window;
+}
+
+const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
+    static const std::map<std::string, Command> expectations = {
+        {"result", {"expect result V",
+                    [](Interpreter& in, const Args& a) {
+                        NeedCount(a, 1, "expect result", "expect result V");
+                        const Window& w = in.LastOperation();
+                        const std::string got = w.result.hasResult ? w.result.result : "-";
+                        if (!w.result.hasResult || !Matches(a[0].text, got)) {
+                            in.Fail("result " + a[0].text, got);
+                        }
+                    }}},
+        {"out", {"expect out NAME V",
+                 [](Interpreter& in, const Args& a) {
+                     NeedCount(a, 2, "expect out", "expect out NAME V");
+                     const Window& w = in.LastOperation();
+                     const std::string* got = w.result.Find(a[0].text);
+                     if (got == nullptr) {
+                         throw ParseError(w.name + " has no out parameter '" + a[0].text + "'");
+                     }
+                     if (!Matches(a[1].text, *got)) {
+                         in.Fail("out " + a[0].text + " " + a[1].text, *got);
+                     }
+                 }}},
+        {"call", {"expect call NAME ARG...",
+                  [](Interpreter& in, const Args& a) {
+                      if (a.empty()) {
+                          Usage("expect call", "expect call NAME ARG...");
+                      }
+                      const Window& w = in.LastOperation();
+                      std::vector<std::string> seen;
+                      for (const auto& e : host::JournalSince(w.journalFrom)) {
+                          if (e.name == a[0].text) {
+                              if (ArgsMatch(e, a, 1)) {
+                                  return;
+                              }
+                              seen.push_back("[" + Joined(e.args) + "]");
+                          }
+                      }
+                      std::vector<std::string> want;
+                      for (const auto& t : a) {
+                          want.push_back(t.text);
+                      }
+                      in.Fail("call " + Joined(want), seen.empty() ? "no " + a[0].text + " call" : Joined(seen));
+                  }}},
+        {"no-call", {"expect no-call NAME ARG...",
+                     [](Interpreter& in, const Args& a) {
+                         if (a.empty()) {
+                             Usage("expect no-call", "expect no-call NAME ARG...");
+                         }
+                         const Window& w = in.LastOperation();
+                         for (const auto& e : host::JournalSince(w.journalFrom)) {
+                             if (e.name == a[0].text && ArgsMatch(e, a, 1)) {
+                                 std::vector<std::string> want;
+                                 for (const auto& t : a) {
+                                     want.push_back(t.text);
+                                 }
+                                 in.Fail("no-call " + Joined(want), host::FormatJournalEntry(e));
+                                 return;
+                             }
+                         }
+                     }}},
+        {"count", {"expect count NAME N ARG...",
+                   [](Interpreter& in, const Args& a) {
+                       if (a.size() < 2) {
+                           Usage("expect count", "expect count NAME N ARG...");
+                       }
+                       const Window& w = in.LastOperation();
+                       const int64_t n = ParseInt(a[1].text, "count");
+                       Args pattern;
+                       pattern.push_back(a[0]);
+                       pattern.insert(pattern.end(), a.begin() + 2, a.end());
+                       int64_t got = 0;
+                       for (const auto& e : host::JournalSince(w.journalFrom)) {
+                           if (e.name == a[0].text && ArgsMatch(e, pattern, 1)) {
+                               ++got;
+                           }
+                       }
+                       if (got != n) {
+                           std::vector<std::string> want;
+                           for (const auto& t : a) {
+                               want.push_back(t.text);
+                           }
+                           in.Fail("count " + Joined(want), std::to_string(got));
+                       }
+                   }}},
+        {"log", {"expect log \"TEXT\"",
+                 [](Interpreter& in, const Args& a) {
+                     NeedCount(a, 1, "expect log", "expect log \"TEXT\"");
+                     const Window& w = in.LastOperation();
+                     for (const auto& l : host::LogSince(w.logFrom)) {
+                         if (l.text.find(a[0].text) != std::string::npos) {
+                             return;
+                         }
+                     }
+                     in.Fail("log \"" + a[0].text + "\"", "no such line");
+                 }}},
+        {"no-log", {"expect no-log \"TEXT\"",
+                    [](Interpreter& in, const Args& a) {
+                        NeedCount(a, 1, "expect no-log", "expect no-log \"TEXT\"");
+                        const Window& w = in.LastOperation();
+                        for (const auto& l : host::LogSince(w.logFrom)) {
+                            if (l.text.find(a[0].text) != std::string::npos) {
+                                in.Fail("no-log \"" + a[0].text + "\"", "\"" + l.text + "\"");
+                                return;
+                            }
+                        }
+                    }}},
+        {"event", {"expect event N",
+                   [](Interpreter& in, const Args& a) {
+                       NeedCount(a, 1, "expect event", "expect event N");
+                       const Window& w = in.LastOperation();
+                       const auto events = host::Events();
+                       std::vector<std::string> seen;
+                       for (size_t i = w.eventFrom; i < events.size(); ++i) {
+                           if (Matches(a[0].text, std::to_string(events[i].event))) {
+                               return;
+                           }
+                           seen.push_back(std::to_string(events[i].event));
+                       }
+                       in.Fail("event " + a[0].text, seen.empty() ? "no event" : "events " + Joined(seen));
+                   }}},
+        {"no-event", {"expect no-event",
+                      [](Interpreter& in, const Args& a) {
+                          NeedCount(a, 0, "expect no-event", "expect no-event");
+                          const Window& w = in.LastOperation();
+                          const auto events = host::Events();
+                          if (events.size() > w.eventFrom) {
+                              in.Fail("no-event", "event " + std::to_string(events[w.eventFrom].event));
+                          }
+                      }}},
+        {"assert", {"expect assert",
+                    [](Interpreter& in, const Args& a) {
+                        NeedCount(a, 0, "expect assert", "expect assert");
+                        const Window& w = in.LastOperation();
+                        if (host::AssertCount() <= w.assertFrom) {
+                            in.Fail("assert", "no assertion");
+                        }
+                    }}},
+        {"sink", {"expect sink SRCRECT DSTRECT",
+                  [](Interpreter& in, const Args& a) {
+                      NeedCount(a, 2, "expect sink", "expect sink SRCRECT DSTRECT");
+                      const auto sink = host::SinkRects(in.m_stream);
+                      const std::string got = sink ? FormatRect(sink->src_x, sink->src_y, sink->src_width,
+                                                                sink->src_height) +
+                                                         " " +
+                                                         FormatRect(sink->dst_x, sink->dst_y, sink->dst_width,
+                                                                    sink->dst_height)
+                                                   : std::string("no sink write");
+                      if (a[0].text != "_") {
+                          ParseRect(a[0].text, "source rectangle");
+                      }
+                      if (a[1].text != "_") {
+                          ParseRect(a[1].text, "destination rectangle");
+                      }
+                      const bool ok = sink && Matches(a[0].text, FormatRect(sink->src_x, sink->src_y, sink->src_width,
+                                                                            sink->src_height)) &&
+                                      Matches(a[1].text, FormatRect(sink->dst_x, sink->dst_y, sink->dst_width,
+                                                                    sink->dst_height));
+                      if (!ok) {
+                          in.Fail("sink " + a[0].text + " " + a[1].text, got);
+                      }
+                  }}},
+        {"no-sink-write", {"expect no-sink-write",
+                           [](Interpreter& in, const Args& a) {
+                               NeedCount(a, 0, "expect no-sink-write", "expect no-sink-write");
+                               const Window& w = in.LastOperation();
+                               for (const auto& e : host::JournalSince(w.journalFrom)) {
+                                   const bool sink = (e.name == "tv_stream_set_property" && !e.args.empty() &&
+                                                      e.args[0] == "610") ||
+                                                     e.name == "tv_stream_atsc3_set_video_size";
+                                   if (sink) {
+                                       in.Fail("no-sink-write", host::FormatJournalEntry(e));
+                                       return;
+                                   }
+                               }
+                           }}},
+        {"prop", {"expect prop ID V",
+                  [](Interpreter& in, const Args& a) {
+                      NeedCount(a, 2, "expect prop", "expect prop ID V");
+                      const auto v = host::LastSetProp(in.m_stream, Int(a[0], "property id"));
+                      const std::string got = v ? std::to_string(*v) : "never set";
+                      if (!Matches(a[1].text, got)) {
+                          in.Fail("prop " + a[0].text + " " + a[1].text, got);
+                      }
+                  }}},
+        {"vconf", {"expect vconf KEY V",
+                   [](Interpreter& in, const Args& a) {
+                       NeedCount(a, 2, "expect vconf", "expect vconf KEY V");
+                       const auto v = host::GetVconf(a[0].text);
+                       std::string got = "unset";
+                       if (v) {
+                           got = v->isString ? v->strValue : std::to_string(v->intValue);
+                       }
+                       const bool ok = a[1].quoted ? (v && v->isString && v->strValue == a[1].text)
+                                                   : Matches(a[1].text, got);
+                       if (!ok) {
+                           in.Fail("vconf " + a[0].text + " " + a[1].text, got);
+                       }
+                   }}},
+        {"fb", {"expect fb SRC RES HEX",
+                [](Interpreter& in, const Args& a) {
+                    NeedCount(a, 3, "expect fb", "expect fb SRC RES HEX");
+                    const auto bytes = host::FbScreen(Int(a[0], "fast-boot source"), Int(a[1], "fast-boot resolution"));
+                    const std::string got = host::FormatHex(bytes.data(), bytes.size());
+                    if (a[2].text != "_" && Lower(a[2].text) != got) {
+                        in.Fail("fb " + a[0].text + " " + a[1].text + " " + a[2].text, got);
+                    }
+                }}},
+        {"fb-audio", {"expect fb-audio HEX",
+                      [](Interpreter& in, const Args& a) {
+                          NeedCount(a, 1, "expect fb-audio", "expect fb-audio HEX");
+                          const auto bytes = host::FbAudio();
+                          const std::string got = host::FormatHex(bytes.data(), bytes.size());
+                          if (a[0].text != "_" && Lower(a[0].text) != got) {
+                              in.Fail("fb-audio " + a[0].text, got);
+                          }
+                      }}},
+        {"state", {"expect state N",
+                   [](Interpreter& in, const Args& a) {
+                       NeedCount(a, 1, "expect state", "expect state N");
+                       const int got =
+                           static_cast<int>(TCSizeControl::GetInstance(in.m_context.handle)->GetCurrentScreenState());
+                       if (!Matches(a[0].text, std::to_string(got))) {
+                           in.Fail("state " + a[0].text, std::to_string(got));
+                       }
+                   }}},
+    };
+    return expectations;
+}
+
+std::vector<std::pair<std::string, std::string>> Interpreter::CommandHelp() {
+    std::vector<std::pair<std::string, std::string>> help;
+    for (const auto& c : Commands()) {
+        help.emplace_back(c.first, c.second.usage);
+    }
+    for (const auto& e : Expectations()) {
+        help.emplace_back("expect " + e.first, e.second.usage);
+    }
+    return help;
+}
+
+void Interpreter::PrintHelp() {
+    m_out << "Commands:\n";
+    for (const auto& c : CommandHelp()) {
+        m_out << "  " << c.second << "\n";
+    }
+    m_out << "Operations (the current stream and key are passed where taken):\n";
+    for (const Operation& op : Operations()) {
+        m_out << "  " << Signature(op) << "\n";
+    }
+}
+
+void Interpreter::Say(const std::string& text) {
+    if (m_options.quiet) {
+        return;
+    }
+    if (m_options.json) {
+        m_out << nlohmann::json{{"say", text}}.dump() << "\n";
+    } else {
+        m_out << "\n== " << text << "\n";
+    }
+}
+
+void Interpreter::Fail(const std::string& expected, const std::string& got) {
+    m_lineFailures.push_back(m_file + ":" + std::to_string(m_line) + ": expected " + expected + ", got " + got);
+}
+
+void Interpreter::Expect(const Args& args) {
+    if (args.empty()) {
+        throw ParseError("expect needs a kind: result out call no-call count log no-log event no-event assert sink "
+                         "no-sink-write prop vconf fb fb-audio state");
+    }
+    const auto it = Expectations().find(args[0].text);
+    if (it == Expectations().end()) {
+        throw ParseError("unknown expectation '" + args[0].text + "'");
+    }
+    it->second.handler(*this, Args(args.begin() + 1, args.end()));
+}
+
+void Interpreter::CallOperation(const std::string& name, const Args& args) {
+    const Operation* op = FindOperation(name, args.size());
+    if (op == nullptr) {
+        std::string forms;
+        for (const Operation& o : Operations()) {
+            if (o.name == name) {
+                forms += (forms.empty() ? "" : " | ") + Signature(o);
+            }
+        }
+        throw ParseError("wrong number of arguments for '" + name + "': usage: " + forms);
+    }
+    std::vector<ArgValue> values;
+    for (size_t i = 0; i < args.size(); ++i) {
+        values.push_back(ParseArg(args[i], op->args[i]));
+    }
+
+    m_context.stream = CurrentStream();
+    Window w;
+    w.valid = true;
+    w.name = name;
+    w.journalFrom = host::JournalSize();
+    w.logFrom = host::LogSize();
+    w.assertFrom = host::AssertCount();
+    w.eventFrom = host::Events().size();
+    w.result = op->call(m_context, values);
+    w.journalTo = host::JournalSize();
+    w.logTo = host::LogSize();
+    w.assertTo = host::AssertCount();
+    w.eventTo = host::Events().size();
+    m_window = w;
+    PrintOperation();
+}
+
+void Interpreter::PrintOperation() {
+    if (m_options.quiet) {
+        return;
+    }
+    const Window& w = m_window;
+    const auto journal = host::JournalSince(w.journalFrom);
+    if (m_options.json) {
+        nlohmann::json out = nlohmann::json::object();
+        for (const auto& o : w.result.outs) {
+            out[o.first] = o.second;
+        }
+        nlohmann::json line{{"op", w.name},
+                            {"result", w.result.hasResult ? nlohmann::json(w.result.result) : nlohmann::json()},
+                            {"out", out}};
+        m_out << line.dump() << "\n";
+        if (m_options.trace) {
+            for (const auto& e : journal) {
+                m_out << nlohmann::json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
+            }
+        }
+        return;
+    }
+    m_out << w.name << " => " << (w.result.hasResult ? w.result.result : "-");
+    for (const auto& o : w.result.outs) {
+        m_out << " " << o.first << "=" << o.second;
+    }
+    m_out << "\n";
+    if (m_options.trace) {
+        for (const auto& e : journal) {
+            m_out << "    | " << host::FormatJournalEntry(e) << "\n";
+        }
+    }
+}
+
+Interpreter::Status Interpreter::Execute(const std::string& line, const std::string& file, int lineNo) {
+    m_file = file;
+    m_line = lineNo;
+    m_lineFailures.clear();
+    try {
+        const std::vector<Token> tokens = Tokenize(line);
+        if (tokens.empty()) {
+            return Status::Ok;
+        }
+        const std::string& word = tokens[0].text;
+        const Args args(tokens.begin() + 1, tokens.end());
+        const auto it = Commands().find(word);
+        if (it != Commands().end() && !tokens[0].quoted) {
+            it->second.handler(*this, args);
+        } else if (HasOperation(word)) {
+            CallOperation(word, args);
+        } else {
+            throw ParseError("unknown command '" + word + "' (try help)");
+        }
+    } catch (const ParseError& e) {
+        ++m_errors;
+        const std::string msg = file + ":" + std::to_string(lineNo) + ": error: " + e.what();
+        if (m_options.json) {
+            m_out << nlohmann::json{{"error", e.what()}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+        } else {
+            m_out << msg << "\n";
+        }
+        return Status::Error;
+    }
+    for (const std::string& f : m_lineFailures) {
+        ++m_failures;
+        if (m_options.json) {
+            m_out << nlohmann::json{{"fail", f}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+        } else {
+            m_out << f << "\n";
+        }
+    }
+    return m_lineFailures.empty() ? Status::Ok : Status::Failed;
+}
+
+bool Interpreter::Run(std::istream& in, const std::string& file, bool stopOnError) {
+    std::string line;
+    int lineNo = 0;
+    bool ok = true;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        const Status s = Execute(line, file, lineNo);
+        if (s != Status::Ok) {
+            ok = false;
+        }
+        if (s == Status::Error && stopOnError) {
+            break;
+        }
+    }
+    return ok;
+}
+
+}  // namespace avctl

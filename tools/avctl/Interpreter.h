@@ -1,0 +1,88 @@
+// Executes scenario lines against the library and the host stand-in.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <istream>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "Operations.h"
+#include "Script.h"
+
+namespace avctl {
+
+struct Options {
+    bool trace = false;     // print every journal entry of each operation
+    bool json = false;      // JSON Lines instead of text
+    int logLevel = -1;      // print library log lines at or below this level
+    bool quiet = false;     // print only failures and errors (run mode)
+};
+
+class Interpreter {
+public:
+    enum class Status { Ok, Failed, Error };
+
+    // Resets the stand-in to its start-up defaults.
+    Interpreter(std::ostream& out, const Options& options);
+
+    // One line of a script. Failed: an expectation did not hold; Error: the
+    // line could not be parsed or executed. Both write their message.
+    Status Execute(const std::string& line, const std::string& file, int lineNo);
+
+    // Every line of a stream; with stopOnError the first error ends it.
+    // Returns true when no expectation failed and no error occurred.
+    bool Run(std::istream& in, const std::string& file, bool stopOnError);
+
+    int Failures() const { return m_failures; }
+    int Errors() const { return m_errors; }
+
+    // Command words and their usage, for help.
+    static std::vector<std::pair<std::string, std::string>> CommandHelp();
+    void PrintHelp();
+
+private:
+    struct Window {
+        bool valid = false;
+        std::string name;
+        OpResult result;
+        size_t journalFrom = 0, journalTo = 0;
+        size_t logFrom = 0, logTo = 0;
+        size_t assertFrom = 0, assertTo = 0;
+        size_t eventFrom = 0, eventTo = 0;
+    };
+
+    using Args = std::vector<Token>;
+    using Handler = std::function<void(Interpreter&, const Args&)>;
+    struct Command {
+        const char* usage;
+        Handler handler;
+    };
+    static const std::map<std::string, Command>& Commands();
+    static const std::map<std::string, Command>& Expectations();
+
+    void CallOperation(const std::string& name, const Args& args);
+    void Expect(const Args& args);
+    void Fail(const std::string& expected, const std::string& got);
+    void PrintOperation();
+    void Say(const std::string& text);
+    TVStream CurrentStream() const { return m_streamOn ? m_stream : nullptr; }
+    const Window& LastOperation() const;
+
+    std::ostream& m_out;
+    Options m_options;
+    CallContext m_context;
+    TVStream m_stream;
+    bool m_streamOn = true;
+    Window m_window;
+    int m_failures = 0;
+    int m_errors = 0;
+    // Location and pending failure messages of the line being executed.
+    std::string m_file;
+    int m_line = 0;
+    std::vector<std::string> m_lineFailures;
+};
+
+}  // namespace avctl

@@ -1,0 +1,199 @@
+#include "Script.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+
+namespace avctl {
+
+std::vector<Token> Tokenize(const std::string& line) {
+    std::vector<Token> tokens;
+    size_t i = 0;
+    const size_t n = line.size();
+    while (i < n) {
+        const char c = line[i];
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            ++i;
+            continue;
+        }
+        if (c == '#') {
+            break;
+        }
+        Token token;
+        if (c == '"') {
+            token.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (line[i] == '\\' && i + 1 < n && (line[i + 1] == '"' || line[i + 1] == '\\')) {
+                    token.text += line[i + 1];
+                    i += 2;
+                    continue;
+                }
+                if (line[i] == '"') {
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                token.text += line[i++];
+            }
+            if (!closed) {
+                throw ParseError("unterminated quoted text");
+            }
+        } else {
+            while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '\n') {
+                token.text += line[i++];
+            }
+        }
+        tokens.push_back(token);
+    }
+    return tokens;
+}
+
+bool TryParseInt(const std::string& text, int64_t& value) {
+    if (text.empty()) {
+        return false;
+    }
+    size_t pos = 0;
+    bool negative = false;
+    if (text[0] == '-' || text[0] == '+') {
+        negative = text[0] == '-';
+        pos = 1;
+    }
+    int base = 10;
+    if (text.size() > pos + 1 && text[pos] == '0' && (text[pos + 1] == 'x' || text[pos + 1] == 'X')) {
+        base = 16;
+        pos += 2;
+    }
+    if (pos >= text.size()) {
+        return false;
+    }
+    const std::string digits = text.substr(pos);
+    for (char c : digits) {
+        const bool ok = base == 16 ? std::isxdigit(static_cast<unsigned char>(c)) != 0
+                                   : (c >= '0' && c <= '9');
+        if (!ok) {
+            return false;
+        }
+    }
+    errno = 0;
+    const unsigned long long magnitude = std::strtoull(digits.c_str(), nullptr, base);
+    if (errno == ERANGE || magnitude > 0x7fffffffffffffffULL) {
+        return false;
+    }
+    value = negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+    return true;
+}
+
+int64_t ParseInt(const std::string& text, const char* what) {
+    int64_t value = 0;
+    if (!TryParseInt(text, value)) {
+        throw ParseError(std::string("bad number '") + text + "' for " + what);
+    }
+    return value;
+}
+
+bool TryParseBool(const std::string& text, bool& value) {
+    if (text == "true" || text == "1") {
+        value = true;
+        return true;
+    }
+    if (text == "false" || text == "0") {
+        value = false;
+        return true;
+    }
+    return false;
+}
+
+bool ParseBool(const std::string& text, const char* what) {
+    bool value = false;
+    if (!TryParseBool(text, value)) {
+        throw ParseError(std::string("bad boolean '") + text + "' for " + what + " (true/false or 1/0)");
+    }
+    return value;
+}
+
+namespace {
+bool TrySplitInts(const std::string& text, size_t count, std::vector<int64_t>& out) {
+    out.clear();
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        const std::string part = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        int64_t v = 0;
+        if (!TryParseInt(part, v)) {
+            return false;
+        }
+        out.push_back(v);
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    return out.size() == count;
+}
+}  // namespace
+
+bool TryParseRect(const std::string& text, Rect& rect) {
+    std::vector<int64_t> v;
+    if (!TrySplitInts(text, 4, v)) {
+        return false;
+    }
+    rect = Rect{static_cast<int>(v[0]), static_cast<int>(v[1]), static_cast<int>(v[2]), static_cast<int>(v[3])};
+    return true;
+}
+
+Rect ParseRect(const std::string& text, const char* what) {
+    Rect rect;
+    if (!TryParseRect(text, rect)) {
+        throw ParseError(std::string("bad rectangle '") + text + "' for " + what + " (x,y,width,height)");
+    }
+    return rect;
+}
+
+std::vector<int64_t> ParseIntList(const std::string& text, size_t count, const char* what) {
+    std::vector<int64_t> v;
+    if (!TrySplitInts(text, count, v)) {
+        throw ParseError(std::string("bad value '") + text + "' for " + what + " (" + std::to_string(count) +
+                         " comma-separated numbers)");
+    }
+    return v;
+}
+
+std::string FormatRect(int x, int y, int width, int height) {
+    return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," + std::to_string(height);
+}
+
+std::string Canonical(const std::string& text) {
+    int64_t n = 0;
+    if (TryParseInt(text, n)) {
+        return std::to_string(n);
+    }
+    if (text == "true") {
+        return "1";
+    }
+    if (text == "false") {
+        return "0";
+    }
+    if (text.find(',') != std::string::npos) {
+        std::vector<int64_t> v;
+        size_t parts = 1;
+        for (char c : text) {
+            parts += c == ',' ? 1 : 0;
+        }
+        if (TrySplitInts(text, parts, v)) {
+            std::string out;
+            for (size_t i = 0; i < v.size(); ++i) {
+                out += (i ? "," : "") + std::to_string(v[i]);
+            }
+            return out;
+        }
+    }
+    return text;
+}
+
+bool Matches(const std::string& expected, const std::string& actual) {
+    return expected == "_" || Canonical(expected) == Canonical(actual);
+}
+
+}  // namespace avctl
