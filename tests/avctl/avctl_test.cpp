@@ -1,0 +1,248 @@
+// The scenario console: language, error reports, expectation matching and
+// the run mode's verdicts and exit status.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Interpreter.h"
+#include "Script.h"
+
+namespace {
+
+using avctl::Interpreter;
+
+TEST(AvctlScript, TokenizesQuotesAndComments) {
+    const auto t = avctl::Tokenize("  vconf key \"two words\" # comment \"ignored\"");
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_EQ(t[0].text, "vconf");
+    EXPECT_EQ(t[2].text, "two words");
+    EXPECT_TRUE(t[2].quoted);
+    EXPECT_FALSE(t[1].quoted);
+    EXPECT_TRUE(avctl::Tokenize("# only a comment").empty());
+    EXPECT_EQ(avctl::Tokenize("expect log \"a # b\"")[2].text, "a # b");
+    EXPECT_THROW(avctl::Tokenize("say \"open"), avctl::ParseError);
+}
+
+TEST(AvctlScript, ParsesNumbersBooleansAndRectangles) {
+    struct Case {
+        const char* text;
+        bool ok;
+        int64_t value;
+    };
+    const Case ints[] = {{"42", true, 42},       {"-7", true, -7},  {"0x10002", true, 0x10002},
+                         {"0X1f", true, 31},     {"-0x10", true, -16}, {"", false, 0},
+                         {"0x", false, 0},       {"12a", false, 0}, {"1.5", false, 0},
+                         {"true", false, 0}};
+    for (const Case& c : ints) {
+        int64_t v = 0;
+        EXPECT_EQ(avctl::TryParseInt(c.text, v), c.ok) << c.text;
+        if (c.ok) {
+            EXPECT_EQ(v, c.value) << c.text;
+        }
+    }
+    bool b = false;
+    EXPECT_TRUE(avctl::TryParseBool("1", b) && b);
+    EXPECT_TRUE(avctl::TryParseBool("false", b) && !b);
+    EXPECT_FALSE(avctl::TryParseBool("yes", b));
+
+    avctl::Rect r;
+    EXPECT_TRUE(avctl::TryParseRect("0,-4,0x10,1080", r));
+    EXPECT_EQ(r.y, -4);
+    EXPECT_EQ(r.width, 16);
+    EXPECT_FALSE(avctl::TryParseRect("0,0,1920", r));
+    EXPECT_FALSE(avctl::TryParseRect("0, 0,1920,1080", r));
+}
+
+TEST(AvctlScript, MatchingIsByValueWithWildcard) {
+    struct Case {
+        const char* expected;
+        const char* actual;
+        bool match;
+    };
+    const Case cases[] = {
+        {"_", "anything", true},     {"_", "-", true},          {"1", "true", true},
+        {"true", "1", true},         {"0x10", "16", true},      {"0,0,0x780,1080", "0,0,1920,1080", true},
+        {"2", "3", false},           {"false", "true", false},  {"0,0,1920,1080", "0,0,1920,1081", false},
+        {"text", "text", true},      {"text", "Text", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(avctl::Matches(c.expected, c.actual), c.match) << c.expected << " vs " << c.actual;
+    }
+}
+
+// Runs lines through one interpreter; returns its output.
+std::string RunLines(const std::vector<std::string>& lines, Interpreter::Status* last = nullptr) {
+    std::ostringstream out;
+    avctl::Options options;
+    options.quiet = true;
+    Interpreter in(out, options);
+    Interpreter::Status s = Interpreter::Status::Ok;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        s = in.Execute(lines[i], "t.avs", static_cast<int>(i + 1));
+    }
+    if (last != nullptr) {
+        *last = s;
+    }
+    return out.str();
+}
+
+TEST(AvctlInterpreter, ReportsUnparsableLinesWithFileLineAndReason) {
+    struct Case {
+        std::string line;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"frobnicate 1", "unknown command 'frobnicate'"},
+        {"option 1", "wrong arguments for 'option'"},
+        {"option x 1", "bad number 'x' for option number"},
+        {"GetSize 1", "wrong number of arguments for 'GetSize'"},
+        {"SetStillMode maybe", "bad boolean 'maybe' for bStill"},
+        {"CheckScreenFitOption 0,0,2 2", "bad value '0,0,2' for sourceInfo"},
+        {"key colour=3", "unknown key field 'colour'"},
+        {"key source", "key field 'source' is not FIELD=VALUE"},
+        {"handle 1 70000", "handle s must be 0..65535"},
+        {"expect result 1", "no operation has been called yet"},
+        {"expect maybe 1", "unknown expectation 'maybe'"},
+        {"stream off", "wrong arguments for 'stream'"},
+        {"say \"open", "unterminated quoted text"},
+    };
+    for (const Case& c : cases) {
+        Interpreter::Status s;
+        const std::string out = RunLines({"# first line", c.line}, &s);
+        EXPECT_EQ(s, Interpreter::Status::Error) << c.line;
+        EXPECT_EQ(out.rfind("t.avs:2: error: ", 0), 0u) << out;
+        EXPECT_NE(out.find(c.reason), std::string::npos) << "line: " << c.line << "\noutput: " << out;
+    }
+}
+
+TEST(AvctlInterpreter, ExpectationsCheckTheLastOperation) {
+    Interpreter::Status s;
+    // Passing expectations print nothing in quiet mode.
+    EXPECT_EQ(RunLines({"handle 3 0", "GetSize", "expect result 1", "expect out width 1920", "expect out height _",
+                        "expect no-sink-write", "expect no-event", "expect state 0",
+                        "expect log \"[TCSizeControl-p:3,s:0] is called\"", "expect no-log \"Invalid\""},
+                       &s),
+              "");
+    EXPECT_EQ(s, Interpreter::Status::Ok);
+
+    const std::string out = RunLines({"handle 3 0", "GetSize", "expect out width 100"}, &s);
+    EXPECT_EQ(s, Interpreter::Status::Failed);
+    EXPECT_EQ(out, "t.avs:3: expected out width 100, got 1920\n");
+
+    EXPECT_EQ(RunLines({"GetCropVideoInfo", "expect out dst 0,0,1920,1081"}),
+              "t.avs:2: expected out dst 0,0,1920,1081, got 0,0,1920,1080\n");
+    EXPECT_NE(RunLines({"GetSize", "expect out colour 1"}).find("has no out parameter 'colour'"), std::string::npos);
+}
+
+TEST(AvctlInterpreter, CallExpectationsReadTheOperationsJournal) {
+    const std::vector<std::string> setup = {"key source=13", "vconf memory/mls/state 1",
+                                            "CheckExceptionScreenState 0 false"};
+    auto with = [&](const std::string& line) {
+        std::vector<std::string> lines = setup;
+        lines.push_back(line);
+        return RunLines(lines);
+    };
+    EXPECT_EQ(with("expect result true"), "");
+    EXPECT_EQ(with("expect call vconf_get_int memory/mls/state"), "");
+    EXPECT_EQ(with("expect call vconf_get_int _"), "");
+    EXPECT_EQ(with("expect count vconf_get_int 1 memory/mls/state"), "");
+    EXPECT_EQ(with("expect no-call vconf_set_int"), "");
+    EXPECT_EQ(with("expect call vconf_get_int memory/other"),
+              "t.avs:4: expected call vconf_get_int memory/other, got [memory/mls/state]\n");
+    EXPECT_EQ(with("expect count vconf_get_int 2"), "t.avs:4: expected count vconf_get_int 2, got 1\n");
+    EXPECT_EQ(with("expect no-call vconf_get_int"),
+              "t.avs:4: expected no-call vconf_get_int, got vconf_get_int memory/mls/state => 0\n");
+    // The set-up line before the operation is outside its window.
+    EXPECT_EQ(with("expect call tv_stream_get_property _"), "t.avs:4: expected call tv_stream_get_property _, got no "
+                                                            "tv_stream_get_property call\n");
+}
+
+struct Outcome {
+    int status;
+    std::string output;
+};
+
+Outcome RunAvctl(const std::string& args) {
+    const std::string command = std::string(AVCTL_BINARY) + " " + args + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    Outcome o{-1, ""};
+    if (pipe == nullptr) {
+        return o;
+    }
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe) != nullptr) {
+        o.output += buffer;
+    }
+    const int raw = pclose(pipe);
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return o;
+}
+
+std::string WriteTemp(const std::string& name, const std::string& text) {
+    const std::string path = ::testing::TempDir() + "avctl_" + std::to_string(getpid()) + "_" + name;
+    std::ofstream(path) << text;
+    return path;
+}
+
+TEST(AvctlRun, CountsFilesAndFailsAtTheRightLine) {
+    const std::string good = WriteTemp("good.avs", "handle 1 0\nGetSize\nexpect out width 1920\n");
+    const std::string bad = WriteTemp("bad.avs", "GetSize\n\nexpect out width 7\nexpect result 1\n");
+    const std::string broken = WriteTemp("broken.avs", "GetSize\nnonsense here\nexpect result 2\n");
+
+    Outcome o = RunAvctl("run " + good + " " + bad + " " + broken);
+    EXPECT_EQ(o.status, 1);
+    const std::string expected = "PASS " + good + "\n" +                                   //
+                                 "FAIL " + bad + "\n" + bad + ":3: expected out width 7, got 1920\n" +  //
+                                 "FAIL " + broken + "\n" + broken +
+                                 ":2: error: unknown command 'nonsense' (try help)\n" +  // stops there
+                                 "1 passed, 2 failed\n";
+    EXPECT_EQ(o.output, expected);
+
+    o = RunAvctl("run " + good + " " + good);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.output.find("2 passed, 0 failed\n"), std::string::npos);
+
+    o = RunAvctl("run /nonexistent/file.avs");
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.output.find("FAIL /nonexistent/file.avs\n/nonexistent/file.avs:0: error: cannot open file"),
+              std::string::npos);
+}
+
+TEST(AvctlRun, EachFileStartsFromFreshSingletons) {
+    // The first file changes the main controller's state; the second must not see it.
+    const std::string a = WriteTemp("a.avs", "SetCurrentScreenState 2\nexpect state 2\n");
+    const std::string b = WriteTemp("b.avs", "GetCurrentScreenState\nexpect result 0\n");
+    const Outcome o = RunAvctl("run " + a + " " + b);
+    EXPECT_EQ(o.status, 0) << o.output;
+}
+
+TEST(AvctlProgram, ScriptOutputTraceAndJson) {
+    const std::string script = WriteTemp("s.avs", "handle 1 0\nCheckAutoWideSupported\n");
+    Outcome o = RunAvctl("--trace " + script);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.output.find("CheckAutoWideSupported => - onOff=false\n"), std::string::npos) << o.output;
+    EXPECT_NE(o.output.find("    | TCFactoryProvider::GetOption 0"), std::string::npos) << o.output;
+
+    o = RunAvctl("--json " + script);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.output.find("{\"op\":\"CheckAutoWideSupported\",\"out\":{\"onOff\":\"false\"},\"result\":null}"),
+              std::string::npos)
+        << o.output;
+
+    const std::string failing = WriteTemp("f.avs", "GetSize\nexpect result 0\n");
+    o = RunAvctl(failing);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.output.find(failing + ":2: expected result 0, got 1"), std::string::npos);
+
+    o = RunAvctl("demo");
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.output.find("GetSize => 1 x=0 y=0 height=1080 width=1920"), std::string::npos);
+}
+
+}  // namespace
