@@ -5,6 +5,7 @@
 
 #include "HostState.h"
 #include "host/HostControl.h"
+#include "ht/HtRuntime.h"
 
 namespace host {
 namespace {
@@ -124,8 +125,13 @@ void Reset() {
     detail::ResetFramework();
     detail::ResetPlayer();
     detail::ResetServices();
-    // The instrumentation runtime keeps its own state; only its switch is ours to set.
+    // Recording off, recorded calls and armed traps dropped. Call sites keep
+    // their location ids for the life of the process.
     SetRecording(false);
+    SetCpuStatistics(false);
+    ht::TIStorageManager::Instance()->GetStorage().Clear();
+    ht::TCTrapPattern::Instance()->ClearTraps();
+    ht::TCTrapPattern::Instance()->ClearQueue();
     detail::ResetJournal();
 }
 
