@@ -1,5 +1,8 @@
 #include "Interpreter.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <nlohmann/json.hpp>
 
 #include "SizeControl.h"
@@ -20,7 +23,30 @@ void NeedCount(const Args& a, size_t n, const std::string& command, const char* 
     }
 }
 
-int Int(const Token& t, const char* what) { return static_cast<int>(ParseInt(t.text, what)); }
+int Int(const Token& t, const char* what) {
+    const int64_t v = ParseInt(t.text, what);
+    if (v < INT32_MIN || v > INT32_MAX) {
+        throw ParseError("value '" + t.text + "' is out of range for " + what);
+    }
+    return static_cast<int>(v);
+}
+
+// A journal entry's name; "_" stands for any.
+bool NameMatches(const std::string& expected, const std::string& name) { return expected == "_" || expected == name; }
+
+// What the last operation did: the journal and log entries of its window
+// (not what later lines added).
+std::vector<host::JournalEntry> JournalBetween(size_t from, size_t to) {
+    std::vector<host::JournalEntry> entries = host::JournalSince(from);
+    entries.resize(std::min(entries.size(), to - from));
+    return entries;
+}
+
+std::vector<host::LogLine> LogBetween(size_t from, size_t to) {
+    std::vector<host::LogLine> lines = host::LogSince(from);
+    lines.resize(std::min(lines.size(), to - from));
+    return lines;
+}
 
 bool OnOff(const Token& t, const std::string& command, const char* usage) {
     if (t.text == "on") {
@@ -316,8 +342,8 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                       }
                       const Window& w = in.LastOperation();
                       std::vector<std::string> seen;
-                      for (const auto& e : host::JournalSince(w.journalFrom)) {
-                          if (e.name == a[0].text) {
+                      for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                          if (NameMatches(a[0].text, e.name)) {
                               if (ArgsMatch(e, a, 1)) {
                                   return;
                               }
@@ -336,8 +362,8 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                              Usage("expect no-call", "expect no-call NAME ARG...");
                          }
                          const Window& w = in.LastOperation();
-                         for (const auto& e : host::JournalSince(w.journalFrom)) {
-                             if (e.name == a[0].text && ArgsMatch(e, a, 1)) {
+                         for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                             if (NameMatches(a[0].text, e.name) && ArgsMatch(e, a, 1)) {
                                  std::vector<std::string> want;
                                  for (const auto& t : a) {
                                      want.push_back(t.text);
@@ -358,8 +384,8 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                        pattern.push_back(a[0]);
                        pattern.insert(pattern.end(), a.begin() + 2, a.end());
                        int64_t got = 0;
-                       for (const auto& e : host::JournalSince(w.journalFrom)) {
-                           if (e.name == a[0].text && ArgsMatch(e, pattern, 1)) {
+                       for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                           if (NameMatches(a[0].text, e.name) && ArgsMatch(e, pattern, 1)) {
                                ++got;
                            }
                        }
@@ -375,7 +401,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                  [](Interpreter& in, const Args& a) {
                      NeedCount(a, 1, "expect log", "expect log \"TEXT\"");
                      const Window& w = in.LastOperation();
-                     for (const auto& l : host::LogSince(w.logFrom)) {
+                     for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
                          if (l.text.find(a[0].text) != std::string::npos) {
                              return;
                          }
@@ -386,7 +412,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                     [](Interpreter& in, const Args& a) {
                         NeedCount(a, 1, "expect no-log", "expect no-log \"TEXT\"");
                         const Window& w = in.LastOperation();
-                        for (const auto& l : host::LogSince(w.logFrom)) {
+                        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
                             if (l.text.find(a[0].text) != std::string::npos) {
                                 in.Fail("no-log \"" + a[0].text + "\"", "\"" + l.text + "\"");
                                 return;
@@ -399,7 +425,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                        const Window& w = in.LastOperation();
                        const auto events = host::Events();
                        std::vector<std::string> seen;
-                       for (size_t i = w.eventFrom; i < events.size(); ++i) {
+                       for (size_t i = w.eventFrom; i < w.eventTo && i < events.size(); ++i) {
                            if (Matches(a[0].text, std::to_string(events[i].event))) {
                                return;
                            }
@@ -412,7 +438,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                           NeedCount(a, 0, "expect no-event", "expect no-event");
                           const Window& w = in.LastOperation();
                           const auto events = host::Events();
-                          if (events.size() > w.eventFrom) {
+                          if (w.eventTo > w.eventFrom && events.size() > w.eventFrom) {
                               in.Fail("no-event", "event " + std::to_string(events[w.eventFrom].event));
                           }
                       }}},
@@ -420,7 +446,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                     [](Interpreter& in, const Args& a) {
                         NeedCount(a, 0, "expect assert", "expect assert");
                         const Window& w = in.LastOperation();
-                        if (host::AssertCount() <= w.assertFrom) {
+                        if (w.assertTo <= w.assertFrom) {
                             in.Fail("assert", "no assertion");
                         }
                     }}},
@@ -452,7 +478,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                            [](Interpreter& in, const Args& a) {
                                NeedCount(a, 0, "expect no-sink-write", "expect no-sink-write");
                                const Window& w = in.LastOperation();
-                               for (const auto& e : host::JournalSince(w.journalFrom)) {
+                               for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
                                    const bool sink = (e.name == "tv_stream_set_property" && !e.args.empty() &&
                                                       e.args[0] == "610") ||
                                                      e.name == "tv_stream_atsc3_set_video_size";
@@ -506,8 +532,11 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
         {"state", {"expect state N",
                    [](Interpreter& in, const Args& a) {
                        NeedCount(a, 1, "expect state", "expect state N");
-                       const int got =
-                           static_cast<int>(TCSizeControl::GetInstance(in.m_context.handle)->GetCurrentScreenState());
+                       TCSizeControl* control = TCSizeControl::GetInstance(in.m_context.handle);
+                       if (control == nullptr) {
+                           throw ParseError("no size controller for the current handle");
+                       }
+                       const int got = static_cast<int>(control->GetCurrentScreenState());
                        if (!Matches(a[0].text, std::to_string(got))) {
                            in.Fail("state " + a[0].text, std::to_string(got));
                        }
@@ -532,8 +561,15 @@ void Interpreter::PrintHelp() {
     for (const auto& c : CommandHelp()) {
         m_out << "  " << c.second << "\n";
     }
-    m_out << "Operations (the current stream and key are passed where taken):\n";
+    m_out << "Operations: NAME ARG... prints NAME => RESULT out=value...; the current stream, key\n"
+             "and handle are passed where an operation takes them; write Class::NAME when a name\n"
+             "belongs to several classes.\n";
+    std::string owner;
     for (const Operation& op : Operations()) {
+        if (op.owner != owner) {
+            owner = op.owner;
+            m_out << owner << ":\n";
+        }
         m_out << "  " << Signature(op) << "\n";
     }
 }
@@ -566,30 +602,18 @@ void Interpreter::Expect(const Args& args) {
 }
 
 void Interpreter::CallOperation(const std::string& name, const Args& args) {
-    const Operation* op = FindOperation(name, args.size());
-    if (op == nullptr) {
-        std::string forms;
-        for (const Operation& o : Operations()) {
-            if (o.name == name) {
-                forms += (forms.empty() ? "" : " | ") + Signature(o);
-            }
-        }
-        throw ParseError("wrong number of arguments for '" + name + "': usage: " + forms);
-    }
-    std::vector<ArgValue> values;
-    for (size_t i = 0; i < args.size(); ++i) {
-        values.push_back(ParseArg(args[i], op->args[i]));
-    }
+    const Operation& op = FindOperation(name, args);
+    Operation::Call call = op.bind(op, args);
 
     m_context.stream = CurrentStream();
     Window w;
     w.valid = true;
-    w.name = name;
+    w.name = name;  // as written: Class::NAME stays qualified
     w.journalFrom = host::JournalSize();
     w.logFrom = host::LogSize();
     w.assertFrom = host::AssertCount();
     w.eventFrom = host::Events().size();
-    w.result = op->call(m_context, values);
+    w.result = call(m_context);
     w.journalTo = host::JournalSize();
     w.logTo = host::LogSize();
     w.assertTo = host::AssertCount();
@@ -603,7 +627,7 @@ void Interpreter::PrintOperation() {
         return;
     }
     const Window& w = m_window;
-    const auto journal = host::JournalSince(w.journalFrom);
+    const auto journal = JournalBetween(w.journalFrom, w.journalTo);
     if (m_options.json) {
         nlohmann::json out = nlohmann::json::object();
         for (const auto& o : w.result.outs) {

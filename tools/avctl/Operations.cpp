@@ -1,316 +1,261 @@
 #include "Operations.h"
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <memory>
+
 #include "AVCheck.h"
 #include "AnalogMts.h"
+#include "AnalogMtsATSC.h"
+#include "AnalogMtsDVB.h"
+#include "ObjectFactoryTv.h"
+#include "OperationBinding.h"
 #include "SizeControl.h"
 
 namespace avctl {
+namespace binding {
+
+std::string Demangle(const char* mangled) {
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> text(abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
+    return status == 0 && text ? std::string(text.get()) : std::string(mangled);
+}
+
+std::vector<std::pair<std::string, std::string>> SplitParamNames(const std::string& text) {
+    std::vector<std::pair<std::string, std::string>> names;
+    for (const Token& t : Tokenize(text)) {
+        const size_t eq = t.text.find('=');
+        if (eq == std::string::npos) {
+            names.emplace_back(t.text, "");
+        } else {
+            names.emplace_back(t.text.substr(0, eq), t.text.substr(eq + 1));
+        }
+    }
+    return names;
+}
+
+void SplitArguments(const std::vector<Token>& tokens, std::vector<const Token*>& positional,
+                    std::map<std::string, std::string>& presets) {
+    for (const Token& t : tokens) {
+        const size_t eq = t.quoted ? std::string::npos : t.text.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            positional.push_back(&t);
+            continue;
+        }
+        const std::string name = t.text.substr(0, eq);
+        if (presets.count(name) != 0) {
+            throw ParseError("out parameter '" + name + "' is preset twice");
+        }
+        presets[name] = t.text.substr(eq + 1);
+    }
+}
+
+// The object each class's operations run on; reaching it is part of the
+// operation's window.
+template <>
+TCSizeControl* InstanceOf<TCSizeControl>(CallContext& context) {
+    return TCSizeControl::GetInstance(context.handle);
+}
+
+template <>
+TCAVCheck* InstanceOf<TCAVCheck>(CallContext&) {
+    return TCAVCheck::GetInstance();
+}
+
+template <>
+TCAnalogMts* InstanceOf<TCAnalogMts>(CallContext&) {
+    return TCAnalogMts::GetInstance();
+}
+
+// A region controller's own operations need the current region to be its.
+template <typename Controller>
+Controller* RegionController(CallContext& context) {
+    TCAnalogMts* current = InstanceOf<TCAnalogMts>(context);
+    auto* controller = dynamic_cast<Controller*>(current);
+    if (controller == nullptr) {
+        throw ParseError("the sound controller of the current region is " +
+                         (current != nullptr ? Demangle(typeid(*current).name()) : std::string("none")) + ", not " +
+                         Demangle(typeid(Controller).name()) + " (set the region with option 0)");
+    }
+    return controller;
+}
+
+template <>
+TCAnalogMtsATSC* InstanceOf<TCAnalogMtsATSC>(CallContext& context) {
+    return RegionController<TCAnalogMtsATSC>(context);
+}
+
+template <>
+TCAnalogMtsDVB* InstanceOf<TCAnalogMtsDVB>(CallContext& context) {
+    return RegionController<TCAnalogMtsDVB>(context);
+}
+
+template <>
+TCObjectFactoryTv* InstanceOf<TCObjectFactoryTv>(CallContext&) {
+    auto* factory = dynamic_cast<TCObjectFactoryTv*>(TCObjectFactory::GetInstance());
+    if (factory == nullptr) {
+        throw ParseError("no TV object factory is registered with the framework");
+    }
+    return factory;
+}
+
+}  // namespace binding
+
 namespace {
 
-TCSizeControl* Size(const CallContext& c) { return TCSizeControl::GetInstance(c.handle); }
+// Every public operation of the library, one entry each. The parameter names
+// are the declaration's; the stream, the key and the handle are passed from
+// the console's current ones, out parameters are printed as name=value.
+std::vector<Operation> BuildTable() {
+    return {
+        // Size controller: TCSizeControl::GetInstance of the current handle.
+        AVCTL_OP(TCSizeControl, GetInstance, "handle"),
+        AVCTL_OP(TCSizeControl, GetSize, "x y height width"),
+        AVCTL_OP(TCSizeControl, GetCropVideoInfo, "src dst"),
+        AVCTL_OP(TCSizeControl, InitializeData, ""),
+        AVCTL_OP(TCSizeControl, SetLiveTvShowState, "onOff"),
+        AVCTL_OP(TCSizeControl, SetPrevResolutionInfo, "resolution horizontal vertical"),
+        AVCTL_OP(TCSizeControl, SetStillMode, "bStill"),
+        AVCTL_OP(TCSizeControl, GetCurrentScreenState, ""),
+        AVCTL_OP(TCSizeControl, SetCurrentScreenState, "eState"),
+        AVCTL_OP(TCSizeControl, SetCoarse, "stream key value bSave"),
+        AVCTL_OP(TCSizeControl, GetCoarse, "key value"),
+        AVCTL_OP(TCSizeControl, SetFine, "stream key value bSave"),
+        AVCTL_OP(TCSizeControl, GetFine, "key value"),
+        AVCTL_OP(TCSizeControl, SetPcPosition, "stream key horizontal vertical bSave"),
+        AVCTL_OP(TCSizeControl, GetPcPosition, "key horizontal vertical"),
+        AVCTL_OP(TCSizeControl, SetAutoAdjustment, "stream key value bSave"),
+        AVCTL_OP(TCSizeControl, GetAutoAdjustment, "key value"),
+        AVCTL_OP(TCSizeControl, SaveAutoAdjustment, "stream key value"),
+        AVCTL_OP(TCSizeControl, SetPCPositionByAutoAdjustment, "stream key horizontal vertical bSave"),
+        AVCTL_OP(TCSizeControl, GetHVofPcPosition, "key horizontal vertical"),
+        AVCTL_OP(TCSizeControl, ResetPcPicture, "stream key"),
+        AVCTL_OP(TCSizeControl, Get21to9SizeInfo, "info"),
+        AVCTL_OP(TCSizeControl, Set21to9SizeInfo, "info"),
+        AVCTL_OP(TCSizeControl, Reset21to9SizeInfo, ""),
+        AVCTL_OP(TCSizeControl, SetPipelineTask, "pPipelineTask"),
+        AVCTL_OP(TCSizeControl, GetHandle, ""),
+        AVCTL_FACTORY(TCObjectFactoryTv, GetSizeControl, "handle"),
 
-OpResult Result(int value) {
-    OpResult r;
-    r.hasResult = true;
-    r.result = std::to_string(value);
-    return r;
-}
+        // Capability checks: TCAVCheck::GetInstance; the static ones directly.
+        AVCTL_OP(TCAVCheck, GetInstance, ""),
+        AVCTL_FACTORY(TCAVCheck, CreateInstance, "region"),
+        AVCTL_OP(TCAVCheck, GetAVCheckRegion, "region"),
+        AVCTL_OP(TCAVCheck, CheckAnalogMTS, "stream mode bCheck"),
+        AVCTL_OP(TCAVCheck, CheckExceptionScreenState, "stream key type bPCMode"),
+        AVCTL_OP(TCAVCheck, CheckScreenFitOption, "stream key sourceInfo option bCheck"),
+        AVCTL_OP(TCAVCheck, CheckScreenFitPosition, "key sourceInfo bCheck"),
+        AVCTL_OP(TCAVCheck, CheckAutoWideSupported, "onOff"),
 
-OpResult Result(bool value) {
-    OpResult r;
-    r.hasResult = true;
-    r.result = value ? "true" : "false";
-    return r;
-}
-
-OpResult NoResult() { return OpResult(); }
-
-int I(const std::vector<ArgValue>& a, size_t n) { return static_cast<int>(a[n].i); }
-bool B(const std::vector<ArgValue>& a, size_t n) { return a[n].b; }
-
-[[maybe_unused]] TSRectInfo R(const std::vector<ArgValue>& a, size_t n) {
-    const Rect& r = a[n].rect;
-    return TSRectInfo(r.x, r.y, r.width, r.height);
-}
-
-TSSourceTypeInfo SourceInfo(const std::vector<ArgValue>& a, size_t n) {
-    TSSourceTypeInfo info;
-    info.profileId = static_cast<int32_t>(a[n].list[0]);
-    info.pipelineType = static_cast<int32_t>(a[n].list[1]);
-    info.reserved = static_cast<int32_t>(a[n].list[2]);
-    info.pictureSize = static_cast<EPictureSizeType>(a[n].list[3]);
-    return info;
-}
-
-constexpr ArgKind kInt = ArgKind::Int;
-constexpr ArgKind kBool = ArgKind::Bool;
-constexpr ArgKind kSrcInfo = ArgKind::SourceInfo;
-
-// One entry per public operation: name, class, arguments after the stream and
-// the key, out parameters, and the call.
-const std::vector<Operation>& Table() {
-    static const std::vector<Operation> table = {
-        // Size controller (TCSizeControl::GetInstance of the current handle).
-        {"GetSize", "TCSizeControl", {}, {"x", "y", "height", "width"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             int x = 0, y = 0, h = 0, w = 0;
-             const int r = Size(c)->GetSize(x, y, h, w);
-             return Result(r).Out("x", x).Out("y", y).Out("height", h).Out("width", w);
-         }},
-        {"GetCropVideoInfo", "TCSizeControl", {}, {"src", "dst"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             TSRectInfo src, dst;
-             const int r = Size(c)->GetCropVideoInfo(src, dst);
-             return Result(r).Out("src", src).Out("dst", dst);
-         }},
-        {"InitializeData", "TCSizeControl", {}, {},
-         [](CallContext& c, const std::vector<ArgValue>&) { return Result(Size(c)->InitializeData()); }},
-        {"SetLiveTvShowState", "TCSizeControl", {{"onOff", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             Size(c)->SetLiveTvShowState(B(a, 0));
-             return NoResult();
-         }},
-        {"SetPrevResolutionInfo", "TCSizeControl", {{"resolution", kInt}, {"horizontal", kInt}, {"vertical", kInt}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             Size(c)->SetPrevResolutionInfo(I(a, 0), static_cast<unsigned>(a[1].i), static_cast<unsigned>(a[2].i));
-             return NoResult();
-         }},
-        {"SetStillMode", "TCSizeControl", {{"bStill", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             Size(c)->SetStillMode(B(a, 0));
-             return NoResult();
-         }},
-        {"GetCurrentScreenState", "TCSizeControl", {}, {},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             return Result(static_cast<int>(Size(c)->GetCurrentScreenState()));
-         }},
-        {"SetCurrentScreenState", "TCSizeControl", {{"eState", kInt}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             Size(c)->SetCurrentScreenState(static_cast<TCSizeControl::EScreenStateType>(I(a, 0)));
-             return NoResult();
-         }},
-        {"SetCoarse", "TCSizeControl", {{"value", kInt}, {"bSave", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(Size(c)->SetCoarse(c.stream, c.key, I(a, 0), B(a, 1)));
-         }},
-        {"GetCoarse", "TCSizeControl", {}, {"value"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             int v = 0;
-             const int r = Size(c)->GetCoarse(c.key, v);
-             return Result(r).Out("value", v);
-         }},
-        {"SetFine", "TCSizeControl", {{"value", kInt}, {"bSave", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(Size(c)->SetFine(c.stream, c.key, I(a, 0), B(a, 1)));
-         }},
-        {"GetFine", "TCSizeControl", {}, {"value"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             int v = 0;
-             const int r = Size(c)->GetFine(c.key, v);
-             return Result(r).Out("value", v);
-         }},
-        {"SetPcPosition", "TCSizeControl", {{"horizontal", kInt}, {"vertical", kInt}, {"bSave", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(Size(c)->SetPcPosition(c.stream, c.key, I(a, 0), I(a, 1), B(a, 2)));
-         }},
-        {"GetPcPosition", "TCSizeControl", {}, {"horizontal", "vertical"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             int h = 0, v = 0;
-             const int r = Size(c)->GetPcPosition(c.key, h, v);
-             return Result(r).Out("horizontal", h).Out("vertical", v);
-         }},
-        {"SetAutoAdjustment", "TCSizeControl", {{"value", kInt}, {"bSave", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(Size(c)->SetAutoAdjustment(c.stream, c.key, I(a, 0), B(a, 1)));
-         }},
-        {"GetAutoAdjustment", "TCSizeControl", {}, {"value"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             int v = 0;
-             const int r = Size(c)->GetAutoAdjustment(c.key, v);
-             return Result(r).Out("value", v);
-         }},
-        {"SaveAutoAdjustment", "TCSizeControl", {{"value", kInt}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(Size(c)->SaveAutoAdjustment(c.stream, c.key, I(a, 0)));
-         }},
-        {"SetPCPositionByAutoAdjustment", "TCSizeControl", {{"horizontal", kInt}, {"vertical", kInt}, {"bSave", kBool}},
-         {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(Size(c)->SetPCPositionByAutoAdjustment(c.stream, c.key, I(a, 0), I(a, 1), B(a, 2)));
-         }},
-        {"GetHVofPcPosition", "TCSizeControl", {}, {"horizontal", "vertical"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             int h = 0, v = 0;
-             const int r = Size(c)->GetHVofPcPosition(c.key, h, v);
-             return Result(r).Out("horizontal", h).Out("vertical", v);
-         }},
-        {"ResetPcPicture", "TCSizeControl", {}, {},
-         [](CallContext& c, const std::vector<ArgValue>&) { return Result(Size(c)->ResetPcPicture(c.stream, c.key)); }},
-        {"Get21to9SizeInfo", "TCSizeControl", {}, {"bUpdated", "bLogoDetected", "bCaptionDetected", "TopBlankLine",
-                                                   "BottomBlankLine"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             TS21to9SizeInfo info;
-             Size(c)->Get21to9SizeInfo(info);
-             OpResult r = NoResult();
-             return r.Out("bUpdated", info.bUpdated)
-                 .Out("bLogoDetected", info.bLogoDetected)
-                 .Out("bCaptionDetected", info.bCaptionDetected)
-                 .Out("TopBlankLine", info.TopBlankLine)
-                 .Out("BottomBlankLine", info.BottomBlankLine);
-         }},
-        {"Set21to9SizeInfo", "TCSizeControl",
-         {{"bUpdated", kBool}, {"bLogoDetected", kBool}, {"bCaptionDetected", kBool}, {"TopBlankLine", kInt},
-          {"BottomBlankLine", kInt}},
-         {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             TS21to9SizeInfo info;
-             info.bUpdated = B(a, 0);
-             info.bLogoDetected = B(a, 1);
-             info.bCaptionDetected = B(a, 2);
-             info.TopBlankLine = I(a, 3);
-             info.BottomBlankLine = I(a, 4);
-             Size(c)->Set21to9SizeInfo(info);
-             return NoResult();
-         }},
-        {"Reset21to9SizeInfo", "TCSizeControl", {}, {},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             Size(c)->Reset21to9SizeInfo();
-             return NoResult();
-         }},
-
-        // Capability checks (TCAVCheck::GetInstance; static ones directly).
-        {"GetAVCheckRegion", "TCAVCheck", {{"region", kInt}}, {},
-         [](CallContext&, const std::vector<ArgValue>& a) {
-             return Result(static_cast<int>(TCAVCheck::GetAVCheckRegion(I(a, 0))));
-         }},
-        {"CheckAnalogMTS", "TCAVCheck", {{"mode", kInt}}, {"bCheck"},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             bool bCheck = false;
-             TCAVCheck::GetInstance()->CheckAnalogMTS(c.stream, static_cast<EMultiSoundMode>(I(a, 0)), bCheck);
-             return NoResult().Out("bCheck", bCheck);
-         }},
-        {"CheckExceptionScreenState", "TCAVCheck", {{"type", kInt}, {"bPCMode", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(TCAVCheck::CheckExceptionScreenState(
-                 c.stream, c.key, static_cast<EExceptionScreenStateType>(I(a, 0)), B(a, 1)));
-         }},
-        {"CheckScreenFitOption", "TCAVCheck", {{"sourceInfo", kSrcInfo}, {"option", kInt}}, {"bCheck"},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             bool bCheck = false;
-             TCAVCheck::GetInstance()->CheckScreenFitOption(c.stream, c.key, SourceInfo(a, 0),
-                                                            static_cast<EScreenFitOptionType>(I(a, 1)), bCheck);
-             return NoResult().Out("bCheck", bCheck);
-         }},
-        {"CheckScreenFitPosition", "TCAVCheck", {{"sourceInfo", kSrcInfo}}, {"bCheck"},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             bool bCheck = false;
-             TCAVCheck::GetInstance()->CheckScreenFitPosition(c.key, SourceInfo(a, 0), bCheck);
-             return NoResult().Out("bCheck", bCheck);
-         }},
-        {"CheckAutoWideSupported", "TCAVCheck", {}, {"onOff"},
-         [](CallContext&, const std::vector<ArgValue>&) {
-             bool onOff = false;
-             TCAVCheck::GetInstance()->CheckAutoWideSupported(onOff);
-             return NoResult().Out("onOff", onOff);
-         }},
-
-        // Analog sound (TCAnalogMts::GetInstance).
-        {"SetAnalogMTS", "TCAnalogMts", {{"mode", kInt}, {"bSkipVconfStore", kBool}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(
-                 TCAnalogMts::GetInstance()->SetAnalogMTS(c.stream, static_cast<EMultiSoundMode>(I(a, 0)), B(a, 1)));
-         }},
-        {"SetAnalogMTS", "TCAnalogMts", {{"mode", kInt}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(TCAnalogMts::GetInstance()->SetAnalogMTS(c.stream, static_cast<EMultiSoundMode>(I(a, 0))));
-         }},
-        {"SetAnalogMTSByCallback", "TCAnalogMts", {{"signal", kInt}}, {},
-         [](CallContext& c, const std::vector<ArgValue>& a) {
-             return Result(TCAnalogMts::GetInstance()->SetAnalogMTSByCallback(c.stream, I(a, 0)));
-         }},
-        {"GetAnalogMTSBySignal", "TCAnalogMts", {}, {"mode"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             EMultiSoundMode mode = MULTI_SOUND_UNKNOWN;
-             const bool r = TCAnalogMts::GetInstance()->GetAnalogMTSBySignal(c.stream, mode);
-             return Result(r).Out("mode", static_cast<int>(mode));
-         }},
-        {"SetAnalogMTSByChannelTune", "TCAnalogMts", {}, {},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             return Result(TCAnalogMts::GetInstance()->SetAnalogMTSByChannelTune(c.stream));
-         }},
-        {"GetAnalogMTS", "TCAnalogMts", {}, {"mode"},
-         [](CallContext& c, const std::vector<ArgValue>&) {
-             EMultiSoundMode mode = MULTI_SOUND_UNKNOWN;
-             const bool r = TCAnalogMts::GetInstance()->GetAnalogMTS(c.stream, mode);
-             return Result(r).Out("mode", static_cast<int>(mode));
-         }},
-        {"ConvertTypeTvStreamAnalogMTSType", "TCAnalogMts", {{"signal", kInt}}, {},
-         [](CallContext&, const std::vector<ArgValue>& a) {
-             return Result(static_cast<int>(TCAnalogMts::GetInstance()->ConvertTypeTvStreamAnalogMTSType(
-                 static_cast<TvStreamAnalogMTSType>(I(a, 0)))));
-         }},
-        {"ConvertTypeTvStreamAnalogDualAudioType", "TCAnalogMts", {{"signal", kInt}}, {},
-         [](CallContext&, const std::vector<ArgValue>& a) {
-             return Result(static_cast<int>(TCAnalogMts::GetInstance()->ConvertTypeTvStreamAnalogDualAudioType(
-                 static_cast<TvStreamAnalogDualAudioType>(I(a, 0)))));
-         }},
+        // Analog sound: TCAnalogMts::GetInstance; a region controller's own
+        // operations when it is the current one.
+        AVCTL_OP(TCAnalogMts, GetInstance, ""),
+        AVCTL_OP(TCAnalogMts, SetAnalogMTS, "stream mode bSkipVconfStore=false"),
+        AVCTL_OP(TCAnalogMts, SetAnalogMTSByCallback, "stream signal"),
+        AVCTL_OP(TCAnalogMts, GetAnalogMTSBySignal, "stream mode"),
+        AVCTL_OP(TCAnalogMts, SetAnalogMTSByChannelTune, "stream"),
+        AVCTL_OP(TCAnalogMts, GetAnalogMTS, "stream mode"),
+        AVCTL_OP(TCAnalogMts, ConvertTypeTvStreamAnalogMTSType, "signal"),
+        AVCTL_OP(TCAnalogMts, ConvertTypeTvStreamAnalogDualAudioType, "signal"),
+        AVCTL_OP(TCAnalogMtsATSC, ConvertTypeEMultiSoundMode, "mode"),
+        AVCTL_OP(TCAnalogMtsDVB, ConvertTypeEMultiSoundMode, "mode"),
     };
-    return table;
 }
 
 }  // namespace
 
-const std::vector<Operation>& Operations() { return Table(); }
+std::string ObjectNames::Name(const void* object, const std::string& className) {
+    const auto it = m_ids.emplace(object, static_cast<int>(m_ids.size()) + 1).first;
+    return className + "#" + std::to_string(it->second);
+}
 
-const Operation* FindOperation(const std::string& name, size_t argc) {
-    for (const Operation& op : Table()) {
-        if (op.name == name && op.args.size() == argc) {
-            return &op;
+void ObjectNames::Keep(std::shared_ptr<void> object) { m_owned.push_back(std::move(object)); }
+
+size_t Operation::MinArgs() const {
+    size_t n = 0;
+    for (const Param& p : params) {
+        n += p.role == ParamRole::In && !p.hasDefault ? 1 : 0;
+    }
+    return n;
+}
+
+size_t Operation::MaxArgs() const {
+    size_t n = 0;
+    for (const Param& p : params) {
+        n += p.role == ParamRole::In ? 1 : 0;
+    }
+    return n;
+}
+
+const Param* Operation::FindOut(const std::string& outName) const {
+    for (const Param& p : params) {
+        if (p.role == ParamRole::Out && p.name == outName) {
+            return &p;
         }
     }
     return nullptr;
 }
 
-bool HasOperation(const std::string& name) {
-    for (const Operation& op : Table()) {
-        if (op.name == name) {
-            return true;
+const std::vector<Operation>& Operations() {
+    static const std::vector<Operation> table = BuildTable();
+    return table;
+}
+
+namespace {
+
+std::vector<const Operation*> Named(const std::string& name) {
+    std::vector<const Operation*> found;
+    for (const Operation& op : Operations()) {
+        if (op.name == name || op.QualifiedName() == name) {
+            found.push_back(&op);
         }
     }
-    return false;
+    return found;
+}
+
+}  // namespace
+
+bool HasOperation(const std::string& name) { return !Named(name).empty(); }
+
+const Operation& FindOperation(const std::string& name, const std::vector<Token>& args) {
+    const std::vector<const Operation*> named = Named(name);
+    if (named.empty()) {
+        throw ParseError("unknown command '" + name + "' (try help)");
+    }
+    std::string forms;
+    for (const Operation* op : named) {
+        if (op->owner != named.front()->owner) {
+            std::string choices;
+            for (const Operation* o : named) {
+                choices += (choices.empty() ? "" : " or ") + o->QualifiedName();
+            }
+            throw ParseError("'" + name + "' is ambiguous: write " + choices);
+        }
+        forms += (forms.empty() ? "" : " | ") + Signature(*op);
+    }
+    std::vector<const Token*> positional;
+    std::map<std::string, std::string> presets;
+    binding::SplitArguments(args, positional, presets);
+    for (const Operation* op : named) {
+        if (positional.size() >= op->MinArgs() && positional.size() <= op->MaxArgs()) {
+            return *op;
+        }
+    }
+    throw ParseError("wrong number of arguments for '" + name + "': usage: " + forms);
 }
 
 std::string Signature(const Operation& op) {
     std::string s = op.name;
-    for (const ArgSpec& a : op.args) {
-        s += " ";
-        s += a.name;
-        switch (a.kind) {
-            case ArgKind::Bool: s += ":bool"; break;
-            case ArgKind::Rect: s += ":x,y,w,h"; break;
-            case ArgKind::SourceInfo: s += ":profile,pipeline,_,size"; break;
-            case ArgKind::Int: break;
+    std::string outs;
+    for (const Param& p : op.params) {
+        if (p.role == ParamRole::In) {
+            s += p.hasDefault ? " [" + p.name + ":" + p.type + "=" + p.defaultText + "]" : " " + p.name + ":" + p.type;
+        } else if (p.role == ParamRole::Out) {
+            outs += " " + p.name + "=" + p.type;
         }
     }
-    if (!op.outs.empty()) {
-        s += "  ->";
-        for (const std::string& o : op.outs) {
-            s += " " + o;
-        }
-    }
-    s += "   (" + op.owner + ")";
-    return s;
-}
-
-ArgValue ParseArg(const Token& token, const ArgSpec& spec) {
-    ArgValue v;
-    switch (spec.kind) {
-        case ArgKind::Int: v.i = ParseInt(token.text, spec.name); break;
-        case ArgKind::Bool: v.b = ParseBool(token.text, spec.name); break;
-        case ArgKind::Rect: v.rect = ParseRect(token.text, spec.name); break;
-        case ArgKind::SourceInfo: v.list = ParseIntList(token.text, 4, spec.name); break;
-    }
-    return v;
+    return s + " => " + op.resultType + outs;
 }
 
 }  // namespace avctl

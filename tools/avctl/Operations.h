@@ -1,7 +1,10 @@
 // The library operations the console can call: one table entry each.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,25 +14,26 @@
 
 namespace avctl {
 
+// Objects that operations return, numbered in the order they are first seen
+// ("TCAVCheckATSC#2"), so that a script can tell whether two calls returned
+// the same object.
+class ObjectNames {
+public:
+    std::string Name(const void* object, const std::string& className);
+    // Keeps an object the caller owns (a factory's result) until the session ends.
+    void Keep(std::shared_ptr<void> object);
+
+private:
+    std::map<const void*, int> m_ids;
+    std::vector<std::shared_ptr<void>> m_owned;
+};
+
 // What an operation is called with besides its own arguments.
 struct CallContext {
     TVStream stream = nullptr;
     TSAspectRatioKey key;
     ORBHandle handle{1, 0};
-};
-
-enum class ArgKind { Int, Bool, Rect, SourceInfo };
-
-struct ArgSpec {
-    const char* name;
-    ArgKind kind;
-};
-
-struct ArgValue {
-    int64_t i = 0;
-    bool b = false;
-    Rect rect;
-    std::vector<int64_t> list;
+    ObjectNames objects;
 };
 
 struct OpResult {
@@ -37,19 +41,7 @@ struct OpResult {
     std::string result;
     std::vector<std::pair<std::string, std::string>> outs;
 
-    OpResult& Out(const char* name, int value) {
-        outs.emplace_back(name, std::to_string(value));
-        return *this;
-    }
-    OpResult& Out(const char* name, bool value) {
-        outs.emplace_back(name, value ? "true" : "false");
-        return *this;
-    }
-    OpResult& Out(const char* name, const TSRectInfo& r) {
-        outs.emplace_back(name, FormatRect(r.x, r.y, r.width, r.height));
-        return *this;
-    }
-    // The out value as the comparison sees it.
+    // The out value of that name; null when the operation has none.
     const std::string* Find(const std::string& name) const {
         for (const auto& o : outs) {
             if (o.first == name) {
@@ -60,25 +52,43 @@ struct OpResult {
     }
 };
 
-using OpFunction = std::function<OpResult(CallContext&, const std::vector<ArgValue>&)>;
+// Where a parameter's value comes from: the current stream, key or handle,
+// the script's arguments, or the function (out parameters).
+enum class ParamRole { Stream, Key, Handle, In, Out };
 
-struct Operation {
+struct Param {
     std::string name;
-    std::string owner;  // class the operation belongs to
-    std::vector<ArgSpec> args;
-    // Names of the out parameters, in declaration order (for help).
-    std::vector<std::string> outs;
-    OpFunction call;
+    ParamRole role = ParamRole::In;
+    std::string type;
+    bool hasDefault = false;
+    std::string defaultText;
 };
 
-const std::vector<Operation>& Operations();
-// The operation of that name taking `argc` arguments; null when none.
-const Operation* FindOperation(const std::string& name, size_t argc);
-bool HasOperation(const std::string& name);
-// "NAME ARG ARG -> out out" for help.
-std::string Signature(const Operation& op);
+struct Operation {
+    using Call = std::function<OpResult(CallContext&)>;
 
-// Parses one script argument by its kind.
-ArgValue ParseArg(const Token& token, const ArgSpec& spec);
+    std::string owner;  // class the operation belongs to
+    std::string name;
+    std::vector<Param> params;  // every parameter of the declaration, in order
+    std::string resultType;     // "-" when there is no result
+    bool ownsResult = false;    // the result is a new object the caller owns
+    // Parses the script's arguments; throws ParseError. The returned call
+    // gets the instance and runs the operation.
+    std::function<Call(const Operation&, const std::vector<Token>&)> bind;
+
+    std::string QualifiedName() const { return owner + "::" + name; }
+    size_t MinArgs() const;
+    size_t MaxArgs() const;
+    const Param* FindOut(const std::string& name) const;
+};
+
+// Every registered operation, in table order.
+const std::vector<Operation>& Operations();
+// The operation `name` (bare or Class::Name) that takes these arguments.
+// Throws ParseError when the name is ambiguous or no form takes that many.
+const Operation& FindOperation(const std::string& name, const std::vector<Token>& args);
+bool HasOperation(const std::string& name);
+// "NAME arg:type... => RESULT out=type..." for help.
+std::string Signature(const Operation& op);
 
 }  // namespace avctl

@@ -151,20 +151,40 @@ Rect ParseRect(const std::string& text, const char* what) {
     return rect;
 }
 
-std::vector<int64_t> ParseIntList(const std::string& text, size_t count, const char* what) {
-    std::vector<int64_t> v;
-    if (!TrySplitInts(text, count, v)) {
-        throw ParseError(std::string("bad value '") + text + "' for " + what + " (" + std::to_string(count) +
-                         " comma-separated numbers)");
-    }
-    return v;
-}
-
 std::string FormatRect(int x, int y, int width, int height) {
     return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," + std::to_string(height);
 }
 
-std::string Canonical(const std::string& text) {
+std::vector<std::string> SplitFields(const std::string& text, size_t count, const char* what, const char* form) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        fields.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) {
+            break;
+        }
+        start = comma + 1;
+    }
+    if (fields.size() != count) {
+        throw ParseError(std::string("bad value '") + text + "' for " + what + " (" + std::to_string(count) +
+                         " comma-separated fields: " + form + ")");
+    }
+    return fields;
+}
+
+std::string JoinFields(std::initializer_list<long long> fields) {
+    std::string out;
+    for (long long f : fields) {
+        out += (out.empty() ? "" : ",") + std::to_string(f);
+    }
+    return out;
+}
+
+namespace {
+
+// One number or boolean in canonical form; the text itself otherwise.
+std::string CanonicalScalar(const std::string& text) {
     int64_t n = 0;
     if (TryParseInt(text, n)) {
         return std::to_string(n);
@@ -175,25 +195,47 @@ std::string Canonical(const std::string& text) {
     if (text == "false") {
         return "0";
     }
-    if (text.find(',') != std::string::npos) {
-        std::vector<int64_t> v;
-        size_t parts = 1;
-        for (char c : text) {
-            parts += c == ',' ? 1 : 0;
-        }
-        if (TrySplitInts(text, parts, v)) {
-            std::string out;
-            for (size_t i = 0; i < v.size(); ++i) {
-                out += (i ? "," : "") + std::to_string(v[i]);
-            }
-            return out;
-        }
-    }
     return text;
 }
 
+std::vector<std::string> Fields(const std::string& text) {
+    std::vector<std::string> fields;
+    size_t start = 0;
+    while (true) {
+        const size_t comma = text.find(',', start);
+        fields.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) {
+            return fields;
+        }
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+std::string Canonical(const std::string& text) {
+    std::string out;
+    for (const std::string& f : Fields(text)) {
+        out += (out.empty() ? "" : ",") + CanonicalScalar(f);
+    }
+    return out;
+}
+
 bool Matches(const std::string& expected, const std::string& actual) {
-    return expected == "_" || Canonical(expected) == Canonical(actual);
+    if (expected == "_") {
+        return true;
+    }
+    const std::vector<std::string> want = Fields(expected);
+    const std::vector<std::string> got = Fields(actual);
+    if (want.size() != got.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < want.size(); ++i) {
+        if (want[i] != "_" && CanonicalScalar(want[i]) != CanonicalScalar(got[i])) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace avctl

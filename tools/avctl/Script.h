@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,16 +40,20 @@ struct Rect {
 // x,y,width,height without blanks.
 bool TryParseRect(const std::string& text, Rect& rect);
 Rect ParseRect(const std::string& text, const char* what);
-// Four comma-separated integers (also used for TSSourceTypeInfo).
-std::vector<int64_t> ParseIntList(const std::string& text, size_t count, const char* what);
+
+// Exactly `count` comma-separated fields; `form` names them for the error.
+std::vector<std::string> SplitFields(const std::string& text, size_t count, const char* what, const char* form);
+// "a,b,c" with booleans as 1/0.
+std::string JoinFields(std::initializer_list<long long> fields);
 
 std::string FormatRect(int x, int y, int width, int height);
 
 // The canonical text of a value written in a script, for comparisons:
-// numbers in decimal, booleans as 1/0, rectangles as x,y,width,height,
-// anything else as written.
+// numbers in decimal, booleans as 1/0, comma-separated fields (rectangles,
+// records) field by field, anything else as written.
 std::string Canonical(const std::string& text);
-// True when `expected` is "_" or both canonical texts are equal.
+// True when `expected` is "_" or both canonical texts are equal; in
+// comma-separated fields a "_" field matches any field.
 bool Matches(const std::string& expected, const std::string& actual);
 
 }  // namespace avctl
