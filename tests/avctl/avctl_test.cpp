@@ -70,6 +70,9 @@ TEST(AvctlScript, MatchingIsByValueWithWildcard) {
         {"true", "1", true},         {"0x10", "16", true},      {"0,0,0x780,1080", "0,0,1920,1080", true},
         {"2", "3", false},           {"false", "true", false},  {"0,0,1920,1080", "0,0,1920,1081", false},
         {"text", "text", true},      {"text", "Text", false},
+        // Fields of a rectangle or record: "_" stands for one field.
+        {"1,_,0,132,_", "1,1,0,132,948", true}, {"_,_,_,9", "0,0,1920,1080", false},
+        {"true,_", "1,5", true},     {"0,0", "0,0,0", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(avctl::Matches(c.expected, c.actual), c.match) << c.expected << " vs " << c.actual;
@@ -163,6 +166,20 @@ TEST(AvctlInterpreter, CallExpectationsReadTheOperationsJournal) {
                                                             "tv_stream_get_property call\n");
 }
 
+TEST(AvctlInterpreter, TheWindowEndsWhereTheOperationReturns) {
+    // The first use of a handle by an expectation constructs its controller
+    // after the operation; its log line and calls are not the operation's.
+    EXPECT_EQ(RunLines({"handle 910 0", "GetSize", "GetSize", "handle 911 0", "expect state 0", "expect no-log \"Base Gfx Rect\"",
+                        "handle 912 0", "GetSize", "expect log \"[TCSizeControl-p:912,s:0] Base Gfx Rect\""}),
+              "");
+    // "_" as a call name stands for any outside call.
+    EXPECT_EQ(RunLines({"GetSize", "expect count _ 0"}), "");
+    EXPECT_EQ(RunLines({"CheckExceptionScreenState 0 false", "expect count _ 0"}),
+              "t.avs:2: expected count _ 0, got 1\n");
+    EXPECT_EQ(RunLines({"CheckExceptionScreenState 0 false", "expect no-call _"}),
+              "t.avs:2: expected no-call _, got vconf_get_int memory/mls/state => -1\n");
+}
+
 struct Outcome {
     int status;
     std::string output;
@@ -231,7 +248,9 @@ TEST(AvctlProgram, ScriptOutputTraceAndJson) {
 
     o = RunAvctl("--json " + script);
     EXPECT_EQ(o.status, 0);
-    EXPECT_NE(o.output.find("{\"op\":\"CheckAutoWideSupported\",\"out\":{\"onOff\":\"false\"},\"result\":null}"),
+    // Typed values; the journal entries follow their operation, one object each.
+    EXPECT_NE(o.output.find("{\"op\":\"CheckAutoWideSupported\",\"result\":null,\"out\":{\"onOff\":false}}\n"
+                            "{\"call\":\"TCFactoryProvider::GetOption\",\"args\":[\"0\"],\"result\":\"0\"}\n"),
               std::string::npos)
         << o.output;
 
@@ -243,6 +262,28 @@ TEST(AvctlProgram, ScriptOutputTraceAndJson) {
     o = RunAvctl("demo");
     EXPECT_EQ(o.status, 0);
     EXPECT_NE(o.output.find("GetSize => 1 x=0 y=0 height=1080 width=1920"), std::string::npos);
+}
+
+TEST(AvctlProgram, RunPassesTheLogLevelToEachFile) {
+    const std::string script = WriteTemp("log.avs", "handle 920 0\nGetSize\n");
+    Outcome o = RunAvctl("--log-level 4 run " + script);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.output.find("[TCSizeControl-p:920,s:0] Base Gfx Rect"), std::string::npos) << o.output;
+    o = RunAvctl("run " + script);
+    EXPECT_EQ(o.output, "PASS " + script + "\n1 passed, 0 failed\n");
+}
+
+TEST(AvctlProgram, DemoWritesItsTranscript) {
+    const std::string dir = ::testing::TempDir() + "avctl_demo_" + std::to_string(getpid()) + "/nested";
+    const Outcome o = RunAvctl("demo --out " + dir);
+    EXPECT_EQ(o.status, 0) << o.output;
+    std::ifstream file(dir + "/demo.txt");
+    std::stringstream transcript;
+    transcript << file.rdbuf();
+    ASSERT_FALSE(transcript.str().empty());
+    // The transcript is what the terminal showed, up to the note where it went.
+    EXPECT_EQ(o.output, transcript.str() + "Transcript written to " + dir + "/demo.txt\n");
+    EXPECT_NE(transcript.str().find("every step behaved as described"), std::string::npos);
 }
 
 }  // namespace

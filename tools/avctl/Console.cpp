@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -13,7 +15,7 @@
 
 namespace avctl {
 
-bool CheckFile(const std::string& file, std::ostream& out) {
+bool CheckFile(const std::string& file, const Options& runOptions, std::ostream& out) {
     std::ifstream in(file);
     if (!in) {
         out << file << ":0: error: cannot open file: " << std::strerror(errno) << "\n";
@@ -21,6 +23,7 @@ bool CheckFile(const std::string& file, std::ostream& out) {
     }
     Options options;
     options.quiet = true;
+    options.logLevel = runOptions.logLevel;
     Interpreter interpreter(out, options);
     return interpreter.Run(in, file, true);
 }
@@ -29,7 +32,7 @@ namespace {
 
 // Runs CheckFile in a child process (the library's singletons then start
 // fresh for every file) and collects what it wrote.
-bool CheckInChild(const std::string& file, std::string& report) {
+bool CheckInChild(const std::string& file, const Options& options, std::string& report) {
     int fds[2];
     if (pipe(fds) != 0) {
         report = file + ":0: error: cannot create a pipe: " + std::strerror(errno) + "\n";
@@ -46,7 +49,7 @@ bool CheckInChild(const std::string& file, std::string& report) {
     if (pid == 0) {
         close(fds[0]);
         std::ostringstream text;
-        const bool ok = CheckFile(file, text);
+        const bool ok = CheckFile(file, options, text);
         const std::string s = text.str();
         size_t done = 0;
         while (done < s.size()) {
@@ -77,12 +80,12 @@ bool CheckInChild(const std::string& file, std::string& report) {
 
 }  // namespace
 
-int RunFiles(const std::vector<std::string>& files, std::ostream& out) {
+int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out) {
     int passed = 0;
     int failed = 0;
     for (const std::string& file : files) {
         std::string report;
-        const bool ok = CheckInChild(file, report);
+        const bool ok = CheckInChild(file, options, report);
         out << (ok ? "PASS " : "FAIL ") << file << "\n" << report;
         (ok ? passed : failed)++;
     }
@@ -105,9 +108,79 @@ int ExecuteFile(const std::string& file, const Options& options, std::ostream& o
     return interpreter.Failures() == 0 && interpreter.Errors() == 0 ? 0 : 1;
 }
 
+namespace {
+
+// Words the prompt completes: command words, expectation kinds after
+// "expect", and operation names (bare and Class::NAME).
+std::vector<std::string>& CompletionWords() {
+    static std::vector<std::string> words;
+    return words;
+}
+
+char* NextCompletion(const char* text, int state) {
+    static size_t next = 0;
+    if (state == 0) {
+        next = 0;
+    }
+    const std::string prefix(text);
+    const std::vector<std::string>& words = CompletionWords();
+    while (next < words.size()) {
+        const std::string& word = words[next++];
+        if (word.compare(0, prefix.size(), prefix) == 0) {
+            return strdup(word.c_str());
+        }
+    }
+    return nullptr;
+}
+
+char** Complete(const char* text, int start, int /*end*/) {
+    rl_attempted_completion_over = 1;  // never fall back to file names
+    std::vector<std::string>& words = CompletionWords();
+    words.clear();
+    const std::string before(rl_line_buffer, static_cast<size_t>(start));
+    if (before.find_first_not_of(" \t") == std::string::npos) {
+        for (const auto& command : Interpreter::CommandHelp()) {
+            if (command.first.rfind("expect ", 0) != 0) {
+                words.push_back(command.first);
+            }
+        }
+        for (const Operation& op : Operations()) {
+            words.push_back(op.name);
+            words.push_back(op.QualifiedName());
+        }
+    } else if (before.find_first_not_of(" \t") == before.find("expect") &&
+               before.find_first_not_of(" \t", before.find("expect") + 6) == std::string::npos) {
+        for (const auto& command : Interpreter::CommandHelp()) {
+            if (command.first.rfind("expect ", 0) == 0) {
+                words.push_back(command.first.substr(7));
+            }
+        }
+    } else {
+        return nullptr;
+    }
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    return rl_completion_matches(text, NextCompletion);
+}
+
+// History survives sessions in ~/.avctl_history.
+std::string HistoryFile() {
+    const char* home = std::getenv("HOME");
+    return home != nullptr && *home != '\0' ? std::string(home) + "/.avctl_history" : std::string();
+}
+
+}  // namespace
+
 int Interactive(const Options& options) {
     Interpreter interpreter(std::cout, options);
-    std::cout << "avctl: scenario console of the TV AV module. 'help' lists commands, 'quit' leaves.\n";
+    std::cout << "avctl: scenario console of the TV AV module. 'help' lists commands and operations,\n"
+                 "Tab completes them, 'quit' leaves.\n";
+    rl_readline_name = "avctl";
+    rl_attempted_completion_function = Complete;
+    const std::string history = HistoryFile();
+    if (!history.empty()) {
+        read_history(history.c_str());
+    }
     int lineNo = 0;
     while (true) {
         char* raw = readline("avctl> ");
@@ -128,70 +201,11 @@ int Interactive(const Options& options) {
         interpreter.Execute(line, "stdin", lineNo);
         std::cout.flush();
     }
-    return 0;
-}
-
-const char* DemoScript() {
-    return R"(say "Size controller: one instance per pipeline handle. The main path (p 1, s 0) starts full size."
-handle 1 0
-GetSize
-GetCropVideoInfo
-GetCurrentScreenState
-say "A picture-in-picture handle (p 101) starts as an application window of 1x1."
-handle 101 0
-GetSize
-GetCurrentScreenState
-say "PC-position adjustment is not supported on a TV: every such call answers 0."
-handle 1 0
-SetCoarse 10 true
-say "Still mode remembers the previous resolution; a zero size is ignored."
-SetPrevResolutionInfo 0x10002 0 480
-SetPrevResolutionInfo 0x10002 720 480
-say "Capability checks follow the product's region: region 1 uses the ATSC rules."
-option 0 1
-GetAVCheckRegion 1
-say "The tuner reports SAP (3); the menu may offer SAP in the USA."
-country 1
-prop 20 3
-CheckAnalogMTS 3
-say "Exception states: a PC timing on HDMI 1 forbids normal picture sizes."
-key source=13 res=0x5005B
-CheckExceptionScreenState 2 false
-say "Screen fit for HDMI 1 at 1080p with automatic fit."
-key source=13 res=0x2000E
-CheckScreenFitOption 0,0,0,0 2
-say "Analog sound, USA: the user picks SAP; the tuner is set and the choice is stored."
-key source=0 dtv=false
-SetAnalogMTS 3 false
-GetAnalogMTS
-say "A DVB product (region 0): the same menu now drives dual I/II on the tuner."
-option 0 0
-prop 26 2
-SetAnalogMTS 6 false
-GetAnalogMTS
-)";
-}
-
-int Demo(const Options& options, const std::string& outDir, std::ostream& out) {
-    Options demoOptions = options;
-    demoOptions.trace = true;
-    std::ostringstream transcript;
-    Interpreter interpreter(transcript, demoOptions);
-    std::istringstream script(DemoScript());
-    interpreter.Run(script, "demo", true);
-    out << transcript.str();
-    if (!outDir.empty()) {
-        mkdir(outDir.c_str(), 0755);
-        const std::string path = outDir + "/demo.txt";
-        std::ofstream file(path);
-        file << transcript.str();
-        if (!file) {
-            std::cerr << "avctl: cannot write " << path << "\n";
-            return 1;
-        }
-        out << "\nTranscript written to " << path << "\n";
+    if (!history.empty()) {
+        write_history(history.c_str());
+        history_truncate_file(history.c_str(), 1000);
     }
-    return interpreter.Errors() == 0 ? 0 : 1;
+    return 0;
 }
 
 }  // namespace avctl

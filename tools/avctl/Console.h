@@ -12,11 +12,12 @@ namespace avctl {
 
 // Runs each file in a fresh process; prints PASS/FAIL FILE, the failure
 // lines, and "N passed, N failed". Returns the exit status (0: all passed).
-int RunFiles(const std::vector<std::string>& files, std::ostream& out);
+// Library log lines (--log-level) still go to standard error.
+int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out);
 
 // Checks one file in this process; writes only failure and error lines.
 // Returns true when it passed.
-bool CheckFile(const std::string& file, std::ostream& out);
+bool CheckFile(const std::string& file, const Options& options, std::ostream& out);
 
 // Executes a script file, or standard input for "-". Returns the exit status.
 int ExecuteFile(const std::string& file, const Options& options, std::ostream& out);
@@ -26,8 +27,5 @@ int Interactive(const Options& options);
 
 // The built-in tour; with a non-empty outDir also writes the transcript there.
 int Demo(const Options& options, const std::string& outDir, std::ostream& out);
-
-// The tour's script.
-const char* DemoScript();
 
 }  // namespace avctl

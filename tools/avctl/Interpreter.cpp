@@ -31,6 +31,17 @@ int Int(const Token& t, const char* what) {
     return static_cast<int>(v);
 }
 
+nlohmann::ordered_json JsonValue(const std::string& text) {
+    int64_t n = 0;
+    if (TryParseInt(text, n)) {
+        return n;
+    }
+    if (text == "true" || text == "false") {
+        return text == "true";
+    }
+    return text;
+}
+
 // A journal entry's name; "_" stands for any.
 bool NameMatches(const std::string& expected, const std::string& name) { return expected == "_" || expected == name; }
 
@@ -579,7 +590,7 @@ void Interpreter::Say(const std::string& text) {
         return;
     }
     if (m_options.json) {
-        m_out << nlohmann::json{{"say", text}}.dump() << "\n";
+        m_out << nlohmann::ordered_json{{"say", text}}.dump() << "\n";
     } else {
         m_out << "\n== " << text << "\n";
     }
@@ -629,18 +640,18 @@ void Interpreter::PrintOperation() {
     const Window& w = m_window;
     const auto journal = JournalBetween(w.journalFrom, w.journalTo);
     if (m_options.json) {
-        nlohmann::json out = nlohmann::json::object();
+        // Numbers and booleans typed, everything else (rectangles, records,
+        // objects) as printed; journal entries exactly as the journal writes them.
+        nlohmann::ordered_json out = nlohmann::ordered_json::object();
         for (const auto& o : w.result.outs) {
-            out[o.first] = o.second;
+            out[o.first] = JsonValue(o.second);
         }
-        nlohmann::json line{{"op", w.name},
-                            {"result", w.result.hasResult ? nlohmann::json(w.result.result) : nlohmann::json()},
+        nlohmann::ordered_json line{{"op", w.name},
+                            {"result", w.result.hasResult ? JsonValue(w.result.result) : nlohmann::ordered_json()},
                             {"out", out}};
         m_out << line.dump() << "\n";
-        if (m_options.trace) {
-            for (const auto& e : journal) {
-                m_out << nlohmann::json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
-            }
+        for (const auto& e : journal) {
+            m_out << nlohmann::ordered_json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
         }
         return;
     }
@@ -652,6 +663,17 @@ void Interpreter::PrintOperation() {
     if (m_options.trace) {
         for (const auto& e : journal) {
             m_out << "    | " << host::FormatJournalEntry(e) << "\n";
+        }
+    }
+    if (m_options.operationLogLevel >= 0) {
+        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+            if (l.level <= m_options.operationLogLevel) {
+                std::string text = l.text;
+                while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+                    text.pop_back();
+                }
+                m_out << "    log: " << text << "\n";
+            }
         }
     }
 }
@@ -679,7 +701,7 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
         ++m_errors;
         const std::string msg = file + ":" + std::to_string(lineNo) + ": error: " + e.what();
         if (m_options.json) {
-            m_out << nlohmann::json{{"error", e.what()}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+            m_out << nlohmann::ordered_json{{"error", e.what()}, {"file", file}, {"line", lineNo}}.dump() << "\n";
         } else {
             m_out << msg << "\n";
         }
@@ -688,7 +710,7 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
     for (const std::string& f : m_lineFailures) {
         ++m_failures;
         if (m_options.json) {
-            m_out << nlohmann::json{{"fail", f}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+            m_out << nlohmann::ordered_json{{"fail", f}, {"file", file}, {"line", lineNo}}.dump() << "\n";
         } else {
             m_out << f << "\n";
         }

@@ -19,6 +19,7 @@ struct Options {
     bool json = false;      // JSON Lines instead of text
     int logLevel = -1;      // print library log lines at or below this level
     bool quiet = false;     // print only failures and errors (run mode)
+    int operationLogLevel = -1;  // text mode: also print each operation's log lines up to this level
 };
 
 class Interpreter {

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
         return avctl::Demo(options, outDir, std::cout);
     }
     if (*run) {
-        return avctl::RunFiles(runFiles, std::cout);
+        return avctl::RunFiles(runFiles, options, std::cout);
     }
     if (!file.empty()) {
         return avctl::ExecuteFile(file, options, std::cout);

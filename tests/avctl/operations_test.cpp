@@ -1,0 +1,178 @@
+// The operation table: every entry well formed, names resolved to the right
+// form, script arguments checked against the declaration's types, results
+// and out parameters printed under the declaration's names.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "Interpreter.h"
+#include "Operations.h"
+#include "Script.h"
+
+namespace {
+
+std::vector<avctl::Token> Args(const std::string& text) { return avctl::Tokenize(text); }
+
+TEST(AvctlOperations, EveryEntryIsWellFormed) {
+    ASSERT_NO_THROW(avctl::Operations());
+    std::set<std::string> forms;
+    for (const avctl::Operation& op : avctl::Operations()) {
+        // One entry per (class, name, argument count): overloads must differ.
+        const std::string form = op.QualifiedName() + "/" + std::to_string(op.MaxArgs());
+        EXPECT_TRUE(forms.insert(form).second) << "registered twice: " << form;
+        EXPECT_TRUE(op.bind) << op.QualifiedName();
+        std::set<std::string> names;
+        for (const avctl::Param& p : op.params) {
+            EXPECT_FALSE(p.name.empty()) << op.QualifiedName();
+            EXPECT_TRUE(names.insert(p.name).second) << op.QualifiedName() << " names " << p.name << " twice";
+        }
+    }
+}
+
+TEST(AvctlOperations, NamesResolveToOneForm) {
+    struct Case {
+        const char* word;
+        const char* args;
+        const char* resolved;  // qualified name, or empty when an error is expected
+        const char* error;
+    };
+    const Case cases[] = {
+        {"GetSize", "", "TCSizeControl::GetSize", ""},
+        {"TCSizeControl::GetSize", "", "TCSizeControl::GetSize", ""},
+        {"SetAnalogMTS", "2", "TCAnalogMts::SetAnalogMTS", ""},  // the flag's default
+        {"SetAnalogMTS", "2 false", "TCAnalogMts::SetAnalogMTS", ""},
+        {"GetAnalogMTS", "mode=3", "TCAnalogMts::GetAnalogMTS", ""},  // a preset is no argument
+        {"TCAnalogMtsDVB::ConvertTypeEMultiSoundMode", "5", "TCAnalogMtsDVB::ConvertTypeEMultiSoundMode", ""},
+        {"GetInstance", "", "", "'GetInstance' is ambiguous: write TCSizeControl::GetInstance or"},
+        {"ConvertTypeEMultiSoundMode", "5", "", "is ambiguous"},
+        {"SetAnalogMTS", "", "", "wrong number of arguments for 'SetAnalogMTS'"},
+        {"SetAnalogMTS", "2 false 1", "", "wrong number of arguments for 'SetAnalogMTS'"},
+        {"GetSize", "1", "", "usage: GetSize => int x=int y=int height=int width=int"},
+        {"Frobnicate", "", "", "unknown command 'Frobnicate'"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.word) + " " + c.args;
+        if (*c.resolved != '\0') {
+            EXPECT_EQ(avctl::FindOperation(c.word, Args(c.args)).QualifiedName(), c.resolved) << what;
+        } else {
+            try {
+                avctl::FindOperation(c.word, Args(c.args));
+                ADD_FAILURE() << "no error for " << what;
+            } catch (const avctl::ParseError& e) {
+                EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << what << ": " << e.what();
+            }
+        }
+    }
+}
+
+TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
+    struct Case {
+        const char* word;
+        const char* args;
+        const char* error;  // empty: binds
+    };
+    const Case cases[] = {
+        {"SetCurrentScreenState", "2", ""},
+        {"SetCurrentScreenState", "3000000000", "value '3000000000' is out of range for eState"},
+        {"SetPrevResolutionInfo", "0x10002 -1 480", "out of range for horizontal (unsigned int)"},
+        {"SetPrevResolutionInfo", "0x10002 720 4x0", "bad number '4x0' for vertical"},
+        {"SetLiveTvShowState", "2", "bad boolean '2' for onOff"},
+        // A tuner code may be negative even where its enumeration is unsigned.
+        {"ConvertTypeTvStreamAnalogMTSType", "-1", ""},
+        {"CheckScreenFitOption", "0,0,0,2 2", ""},
+        {"CheckScreenFitOption", "0,0,2 2", "4 comma-separated fields: profileId,pipelineType,reserved,pictureSize"},
+        {"CheckScreenFitOption", "0,0,0,x 2", "bad number 'x' for sourceInfo"},
+        {"Set21to9SizeInfo", "true,1,0,132,948", ""},
+        {"Set21to9SizeInfo", "1,1,1,0", "5 comma-separated fields"},
+        {"Set21to9SizeInfo", "1,1,yes,0,0", "bad boolean 'yes' for info"},
+        {"GetSize", "colour=1", "GetSize has no out parameter 'colour'"},
+        {"GetCoarse", "value=x", "bad number 'x' for value"},
+    };
+    for (const Case& c : cases) {
+        const std::string what = std::string(c.word) + " " + c.args;
+        const avctl::Operation& op = avctl::FindOperation(c.word, Args(c.args));
+        if (*c.error == '\0') {
+            EXPECT_NO_THROW(op.bind(op, Args(c.args))) << what;
+            continue;
+        }
+        try {
+            op.bind(op, Args(c.args));
+            ADD_FAILURE() << "no error for " << what;
+        } catch (const avctl::ParseError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << what << ": " << e.what();
+        }
+    }
+}
+
+// Calls an operation on a context of its own; the library state it touches is
+// that of handles no other test uses.
+avctl::OpResult Call(avctl::CallContext& context, const std::string& word, const std::string& args = "") {
+    const avctl::Operation& op = avctl::FindOperation(word, Args(args));
+    return op.bind(op, Args(args))(context);
+}
+
+std::string Outs(const avctl::OpResult& r) {
+    std::string s;
+    for (const auto& o : r.outs) {
+        s += (s.empty() ? "" : " ") + o.first + "=" + o.second;
+    }
+    return s;
+}
+
+TEST(AvctlOperations, ResultsAndOutsUseTheDeclarationsNames) {
+    avctl::CallContext context;
+    context.handle = ORBHandle(900, 1);
+
+    avctl::OpResult r = Call(context, "GetSize");
+    EXPECT_TRUE(r.hasResult);
+    EXPECT_EQ(r.result, "1");
+    EXPECT_EQ(Outs(r), "x=0 y=0 height=1080 width=1920");
+
+    r = Call(context, "GetCropVideoInfo");
+    EXPECT_EQ(Outs(r), "src=0,0,3840,2160 dst=0,0,1920,1080");
+
+    r = Call(context, "SetLiveTvShowState", "true");
+    EXPECT_FALSE(r.hasResult);
+
+    Call(context, "Set21to9SizeInfo", "true,false,false,132,948");
+    EXPECT_EQ(Outs(Call(context, "Get21to9SizeInfo")), "info=1,0,0,132,948");
+
+    // An out parameter that is also read keeps its preset when the call leaves it.
+    EXPECT_EQ(Outs(Call(context, "GetCoarse", "value=7")), "value=7");
+    EXPECT_EQ(Outs(Call(context, "GetCoarse")), "value=0");
+
+    EXPECT_EQ(Call(context, "GetHandle").result, "900,1");
+}
+
+TEST(AvctlOperations, ReturnedObjectsKeepTheirNumber) {
+    avctl::CallContext context;
+    context.handle = ORBHandle(901, 0);
+    const std::string first = Call(context, "TCSizeControl::GetInstance").result;
+    EXPECT_EQ(first.rfind("TCSizeControl#", 0), 0u) << first;
+    EXPECT_EQ(Call(context, "TCSizeControl::GetInstance").result, first);
+    // A factory-made controller is a new object, not the registered one.
+    const std::string made = Call(context, "GetSizeControl").result;
+    EXPECT_NE(made, first);
+    EXPECT_EQ(Call(context, "TCSizeControl::GetInstance").result, first);
+    context.handle = ORBHandle(901, 1);
+    EXPECT_NE(Call(context, "TCSizeControl::GetInstance").result, first);
+}
+
+TEST(AvctlOperations, HelpListsEveryOperationWithItsArguments) {
+    std::ostringstream out;
+    avctl::Interpreter interpreter(out, avctl::Options());
+    ASSERT_EQ(interpreter.Execute("help", "t", 1), avctl::Interpreter::Status::Ok);
+    const std::string help = out.str();
+    for (const avctl::Operation& op : avctl::Operations()) {
+        EXPECT_NE(help.find("  " + avctl::Signature(op) + "\n"), std::string::npos) << op.QualifiedName();
+    }
+    EXPECT_NE(help.find("SetAnalogMTS mode:EMultiSoundMode [bSkipVconfStore:bool=false] => bool\n"),
+              std::string::npos);
+    for (const auto& command : avctl::Interpreter::CommandHelp()) {
+        EXPECT_NE(help.find(command.second), std::string::npos) << command.first;
+    }
+}
+
+}  // namespace
