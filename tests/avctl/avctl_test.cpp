@@ -25,6 +25,8 @@ TEST(AvctlScript, TokenizesQuotesAndComments) {
     EXPECT_TRUE(t[2].quoted);
     EXPECT_FALSE(t[1].quoted);
     EXPECT_TRUE(avctl::Tokenize("# only a comment").empty());
+    // '#' inside a word is part of it (returned objects are named Class#N).
+    EXPECT_EQ(avctl::Tokenize("expect result TCSizeControl#1 #note").size(), 3u);
     EXPECT_EQ(avctl::Tokenize("expect log \"a # b\"")[2].text, "a # b");
     EXPECT_THROW(avctl::Tokenize("say \"open"), avctl::ParseError);
 }
@@ -114,6 +116,13 @@ TEST(AvctlInterpreter, ReportsUnparsableLinesWithFileLineAndReason) {
         {"expect maybe 1", "unknown expectation 'maybe'"},
         {"stream off", "wrong arguments for 'stream'"},
         {"say \"open", "unterminated quoted text"},
+        {"vconf k \"a\"b", "a blank must follow the closing quote"},
+        {"caller app\"x\"", "a quote inside a word"},
+        {"option 0 0x100000000", "value '0x100000000' is out of range for option value"},
+        {"key h=-1", "value '-1' is out of range for h"},
+        {"fb-audio 0102", "bad audio record '0102' (8 hexadecimal digits)"},
+        {"fb 0 0 zz", "bad screen record 'zz' (32 hexadecimal digits)"},
+        {"expect count GetOption many", "bad number 'many' for count"},
     };
     for (const Case& c : cases) {
         Interpreter::Status s;

@@ -1,6 +1,8 @@
 #include "Interpreter.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdint>
 
 #include <nlohmann/json.hpp>
@@ -40,6 +42,31 @@ nlohmann::ordered_json JsonValue(const std::string& text) {
         return text == "true";
     }
     return text;
+}
+
+uint32_t Unsigned(const std::string& text, const char* what) {
+    const int64_t v = ParseInt(text, what);
+    if (v < 0 || v > UINT32_MAX) {
+        throw ParseError("value '" + text + "' is out of range for " + what);
+    }
+    return static_cast<uint32_t>(v);
+}
+
+// Exactly 2*N hexadecimal digits: a fast-boot record's bytes.
+template <size_t N>
+std::array<uint8_t, N> HexBytes(const std::string& text, const char* what) {
+    std::array<uint8_t, N> bytes{};
+    const auto digit = [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) ? c - '0' : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+    };
+    if (text.size() != 2 * N || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+        throw ParseError("bad " + std::string(what) + " '" + text + "' (" + std::to_string(2 * N) +
+                         " hexadecimal digits)");
+    }
+    for (size_t i = 0; i < N; ++i) {
+        bytes[i] = static_cast<uint8_t>(digit(text[2 * i]) * 16 + digit(text[2 * i + 1]));
+    }
+    return bytes;
 }
 
 // A journal entry's name; "_" stands for any.
@@ -228,6 +255,17 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                             Usage("lookup", usage);
                         }
                     }}},
+        {"fb", {"fb SRC RES HEX",
+                [](Interpreter&, const Args& a) {
+                    NeedCount(a, 3, "fb", "fb SRC RES HEX");
+                    host::SetFbScreen(Int(a[0], "fast-boot source"), Int(a[1], "fast-boot resolution"),
+                                      HexBytes<16>(a[2].text, "screen record"));
+                }}},
+        {"fb-audio", {"fb-audio HEX",
+                      [](Interpreter&, const Args& a) {
+                          NeedCount(a, 1, "fb-audio", "fb-audio HEX");
+                          host::SetFbAudio(HexBytes<4>(a[0].text, "audio record"));
+                      }}},
         {"fb-terminate", {"fb-terminate R",
                           [](Interpreter&, const Args& a) {
                               NeedCount(a, 1, "fb-terminate", "fb-terminate R");
@@ -288,17 +326,17 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                          const std::string field = t.text.substr(0, eq);
                          const std::string value = t.text.substr(eq + 1);
                          if (field == "source") {
-                             key.source = static_cast<int32_t>(ParseInt(value, "source"));
+                             key.source = Int(Token{value, false}, "source");
                          } else if (field == "dtv") {
                              key.dtv = ParseBool(value, "dtv");
                          } else if (field == "res") {
-                             key.resolution = static_cast<int32_t>(ParseInt(value, "res"));
+                             key.resolution = Int(Token{value, false}, "res");
                          } else if (field == "h") {
-                             key.resolutionInfo.horizontal = static_cast<uint32_t>(ParseInt(value, "h"));
+                             key.resolutionInfo.horizontal = Unsigned(value, "h");
                          } else if (field == "v") {
-                             key.resolutionInfo.vertical = static_cast<uint32_t>(ParseInt(value, "v"));
+                             key.resolutionInfo.vertical = Unsigned(value, "v");
                          } else if (field == "ar") {
-                             key.resolutionInfo.aspectratio = static_cast<uint32_t>(ParseInt(value, "ar"));
+                             key.resolutionInfo.aspectratio = Unsigned(value, "ar");
                          } else {
                              throw ParseError("unknown key field '" + field + "' (source dtv res h v ar)");
                          }
@@ -389,8 +427,8 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                        if (a.size() < 2) {
                            Usage("expect count", "expect count NAME N ARG...");
                        }
-                       const Window& w = in.LastOperation();
                        const int64_t n = ParseInt(a[1].text, "count");
+                       const Window& w = in.LastOperation();
                        Args pattern;
                        pattern.push_back(a[0]);
                        pattern.insert(pattern.end(), a.begin() + 2, a.end());

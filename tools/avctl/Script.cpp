@@ -40,8 +40,15 @@ std::vector<Token> Tokenize(const std::string& line) {
             if (!closed) {
                 throw ParseError("unterminated quoted text");
             }
+            if (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '\n' && line[i] != '#') {
+                throw ParseError("a blank must follow the closing quote");
+            }
         } else {
+            // '#' starts a comment only at the start of a token ("TCSizeControl#1" is a word).
             while (i < n && line[i] != ' ' && line[i] != '\t' && line[i] != '\r' && line[i] != '\n') {
+                if (line[i] == '"') {
+                    throw ParseError("a quote inside a word; quote the whole token");
+                }
                 token.text += line[i++];
             }
         }
