@@ -273,6 +273,19 @@ TEST(AvctlProgram, ScriptOutputTraceAndJson) {
     EXPECT_NE(o.output.find("GetSize => 1 x=0 y=0 height=1080 width=1920"), std::string::npos);
 }
 
+TEST(AvctlProgram, ScriptFilesStopAtTheFirstErrorStandardInputGoesOn) {
+    const std::string text = "GetSize\nbogus\nGetCropVideoInfo\n";
+    const std::string script = WriteTemp("stop.avs", text);
+    Outcome o = RunAvctl(script);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.output, "GetSize => 1 x=0 y=0 height=1080 width=1920\n" + script +
+                            ":2: error: unknown command 'bogus' (try help)\n");
+    o = RunAvctl("- < " + script);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.output.find("-:2: error: unknown command 'bogus'"), std::string::npos) << o.output;
+    EXPECT_NE(o.output.find("GetCropVideoInfo => 1"), std::string::npos) << o.output;
+}
+
 TEST(AvctlProgram, RunPassesTheLogLevelToEachFile) {
     const std::string script = WriteTemp("log.avs", "handle 920 0\nGetSize\n");
     Outcome o = RunAvctl("--log-level 4 run " + script);
@@ -293,6 +306,55 @@ TEST(AvctlProgram, DemoWritesItsTranscript) {
     // The transcript is what the terminal showed, up to the note where it went.
     EXPECT_EQ(o.output, transcript.str() + "Transcript written to " + dir + "/demo.txt\n");
     EXPECT_NE(transcript.str().find("every step behaved as described"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// Runs lines with operation output on; returns everything printed.
+std::string Printed(const std::vector<std::string>& lines) {
+    std::ostringstream out;
+    Interpreter in(out, avctl::Options());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        in.Execute(lines[i], "t.avs", static_cast<int>(i + 1));
+    }
+    return out.str();
+}
+
+TEST(AvctlInterpreter, SetUpCommandsReachThePlatform) {
+    struct Case {
+        std::vector<std::string> lines;
+        const char* printed;
+    };
+    const Case cases[] = {
+        {{"option 0 1", "TCAVCheck::GetInstance"}, "TCAVCheck::GetInstance => TCAVCheckATSC#"},
+        {{"option 0 1", "option 0 unset", "TCAVCheck::GetInstance"}, "TCAVCheck::GetInstance => TCAVCheckDVB#"},
+        // MHL is read from the stream only when there is one.
+        {{"key source=13", "prop 759 1", "CheckExceptionScreenState 1 false"}, "CheckExceptionScreenState => true"},
+        {{"key source=13", "prop 759 1", "stream null", "CheckExceptionScreenState 1 false"},
+         "CheckExceptionScreenState => false"},
+        {{"key source=13", "prop 759 1", "prop 759 unset", "CheckExceptionScreenState 1 false"},
+         "CheckExceptionScreenState => false"},
+        {{"sysinfo 303 true", "CheckExceptionScreenState 4 false"}, "CheckExceptionScreenState => true"},
+        {{"sysinfo 303 true", "sysinfo 303 unset", "CheckExceptionScreenState 4 false"},
+         "CheckExceptionScreenState => false"},
+        {{"vconf memory/mls/state 1", "CheckExceptionScreenState 0 false"}, "CheckExceptionScreenState => true"},
+        {{"vconf memory/mls/state 1", "vconf memory/mls/state fail", "CheckExceptionScreenState 0 false"},
+         "CheckExceptionScreenState => false"},
+        {{"option 0 9", "country 23", "CheckAutoWideSupported"}, "CheckAutoWideSupported => - onOff=false"},
+        {{"option 0 9", "country 23", "country unset", "CheckAutoWideSupported"},
+         "CheckAutoWideSupported => - onOff=true"},
+        {{"key source=13 res=0x2000E", "CheckScreenFitOption 0,0,0,0 2"}, "CheckScreenFitOption => - bCheck=true"},
+        {{"key source=13 res=0x2000E", "avoc pc-mode 1", "CheckScreenFitOption 0,0,0,0 2"},
+         "CheckScreenFitOption => - bCheck=false"},
+        {{"key source=8 dtv=0 res=0x10003", "CheckScreenFitOption 0,0,0,0 1"}, "CheckScreenFitOption => - bCheck=false"},
+        {{"key source=8 dtv=0 res=0x10002", "CheckScreenFitOption 0,0,0,0 1"}, "CheckScreenFitOption => - bCheck=true"},
+    };
+    for (const Case& c : cases) {
+        const std::string out = Printed(c.lines);
+        EXPECT_NE(out.find(c.printed), std::string::npos) << c.lines.back() << "\noutput: " << out;
+    }
 }
 
 }  // namespace
