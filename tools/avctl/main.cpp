@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
     app.add_flag("--json", options.json, "print operations and journal entries as JSON Lines");
     app.add_option("--log-level", options.logLevel, "print library log lines at or below this level");
 
+    // The global options may also follow the subcommand (avctl run --log-level 2 ...).
+    app.fallthrough();
+
     std::string outDir;
     CLI::App* demo = app.add_subcommand("demo", "the built-in narrated tour");
     demo->add_option("--out", outDir, "also write the transcript into this directory");
