@@ -162,17 +162,26 @@ std::string FormatRect(int x, int y, int width, int height) {
     return std::to_string(x) + "," + std::to_string(y) + "," + std::to_string(width) + "," + std::to_string(height);
 }
 
-std::vector<std::string> SplitFields(const std::string& text, size_t count, const char* what, const char* form) {
+namespace {
+
+// The comma-separated fields of a text, empty ones included.
+std::vector<std::string> Fields(const std::string& text) {
     std::vector<std::string> fields;
     size_t start = 0;
     while (true) {
         const size_t comma = text.find(',', start);
         fields.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
         if (comma == std::string::npos) {
-            break;
+            return fields;
         }
         start = comma + 1;
     }
+}
+
+}  // namespace
+
+std::vector<std::string> SplitFields(const std::string& text, size_t count, const char* what, const char* form) {
+    const std::vector<std::string> fields = Fields(text);
     if (fields.size() != count) {
         throw ParseError(std::string("bad value '") + text + "' for " + what + " (" + std::to_string(count) +
                          " comma-separated fields: " + form + ")");
@@ -205,18 +214,6 @@ std::string CanonicalScalar(const std::string& text) {
     return text;
 }
 
-std::vector<std::string> Fields(const std::string& text) {
-    std::vector<std::string> fields;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = text.find(',', start);
-        fields.push_back(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos) {
-            return fields;
-        }
-        start = comma + 1;
-    }
-}
 
 }  // namespace
 
