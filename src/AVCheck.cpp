@@ -8,6 +8,7 @@
 #include "AVCheckRules.h"
 #include "Common.h"
 #include "Log.h"
+#include "RWLockGuard.h"
 #include "avoc.h"
 #include "instrument/CallLayer.h"
 #include "instrument/PerfMarker.h"
@@ -16,6 +17,8 @@
 
 using tvav::InList;
 using tvav::InRanges;
+using tvav::TCReadLockGuard;
+using tvav::TCWriteLockGuard;
 using tvav::TSCodeRange;
 
 TCAVCheck* TCAVCheck::m_Instance = nullptr;
@@ -113,31 +116,6 @@ constexpr int32_t kAutoWideRegions[] = {4, 6, 7, 11, 19, 22, 30, 31, 32, 33};
 // Supported unless the country is kAutoWideExcludedCountry.
 constexpr int32_t kAutoWideConditionalRegion = 9;
 constexpr int32_t kAutoWideExcludedCountry = 23;
-
-// ---------------------------------------------------------------------------
-// Lock guards (the write lock must be released if construction throws)
-// ---------------------------------------------------------------------------
-class TCReadLockGuard {
-public:
-    explicit TCReadLockGuard(TCRWLock& lock) : m_lock(lock) { m_lock.RLock(); }
-    ~TCReadLockGuard() { m_lock.RUnlock(); }
-    TCReadLockGuard(const TCReadLockGuard&) = delete;
-    TCReadLockGuard& operator=(const TCReadLockGuard&) = delete;
-
-private:
-    TCRWLock& m_lock;
-};
-
-class TCWriteLockGuard {
-public:
-    explicit TCWriteLockGuard(TCRWLock& lock) : m_lock(lock) { m_lock.WLock(); }
-    ~TCWriteLockGuard() { m_lock.WUnlock(); }
-    TCWriteLockGuard(const TCWriteLockGuard&) = delete;
-    TCWriteLockGuard& operator=(const TCWriteLockGuard&) = delete;
-
-private:
-    TCRWLock& m_lock;
-};
 
 // Instances replaced after a region change. Callers may still hold a pointer
 // obtained before the change (GetInstance hands out a raw pointer and callers

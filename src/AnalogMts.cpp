@@ -5,6 +5,7 @@
 #include "AnalogMtsDVB.h"
 #include "Common.h"
 #include "Log.h"
+#include "RWLockGuard.h"
 #include "instrument/CallLayer.h"
 #include "vconf.h"
 
@@ -81,26 +82,17 @@ TCAnalogMts* TCAnalogMts::GetInstance() {
     AV_LOG(4, "[TCAnalogMts::GetAVCheckRegion] eAVCheckRegion[%d]", eRegion);
 
     TCScopeTrace trace("TCAnalogMts::GetInstance");
-    m_rwlock.RLock();
-    if (m_Instance != nullptr && m_currentRegionState == eRegion) {
-        TCAnalogMts* instance = m_Instance;
-        m_rwlock.RUnlock();
-        return instance;
+    {
+        tvav::TCReadLockGuard readLock(m_rwlock);
+        if (m_Instance != nullptr && m_currentRegionState == eRegion) {
+            return m_Instance;
+        }
     }
-    m_rwlock.RUnlock();
 
-    m_rwlock.WLock();
-    TCAnalogMts* instance = nullptr;
-    try {
-        instance = CreateInstance(eRegion);
-    } catch (...) {
-        m_rwlock.WUnlock();
-        throw;
-    }
-    m_Instance = instance;
+    tvav::TCWriteLockGuard writeLock(m_rwlock);
+    m_Instance = CreateInstance(eRegion);
     AV_LOG(1, "[TCAnalogMts::GetAVCheckRegion] Changing TV_Standard_Spec, eAVCheckRegion[%d] !!", eRegion);
-    m_rwlock.WUnlock();
-    return instance;
+    return m_Instance;
 }
 
 TCAnalogMts* TCAnalogMts::CreateInstance(int region) {

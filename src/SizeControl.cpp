@@ -6,6 +6,7 @@
 
 #include "Log.h"
 #include "Mutex.h"
+#include "RWLockGuard.h"
 #include "instrument/CallLayer.h"
 
 namespace {
@@ -27,32 +28,22 @@ TCSizeControl* TCSizeControl::GetInstance(ORBHandle handle) {
         handle = kMainHandle;
     }
 
-    m_rwlock.RLock();
+    {
+        tvav::TCReadLockGuard readLock(m_rwlock);
+        auto it = m_instances.find(handle);
+        if (it != m_instances.end()) {
+            return it->second;
+        }
+    }
+
+    tvav::TCWriteLockGuard writeLock(m_rwlock);
+    // Another first caller may have created it between the two locks.
     auto it = m_instances.find(handle);
     if (it != m_instances.end()) {
-        TCSizeControl* instance = it->second;
-        m_rwlock.RUnlock();
-        return instance;
+        return it->second;
     }
-    m_rwlock.RUnlock();
-
-    m_rwlock.WLock();
-    // Another first caller may have created it between the two locks.
-    it = m_instances.find(handle);
-    if (it != m_instances.end()) {
-        TCSizeControl* instance = it->second;
-        m_rwlock.WUnlock();
-        return instance;
-    }
-    TCSizeControl* instance = nullptr;
-    try {
-        instance = TCObjectFactory::GetInstance()->GetSizeControl(handle);
-    } catch (...) {
-        m_rwlock.WUnlock();
-        throw;
-    }
+    TCSizeControl* instance = TCObjectFactory::GetInstance()->GetSizeControl(handle);
     m_instances[handle] = instance;
-    m_rwlock.WUnlock();
     return instance;
 }
 
