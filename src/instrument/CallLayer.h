@@ -324,10 +324,10 @@ void AddArguments(TSCallItemHelper& helper, TCDirection& directions, int bit, co
 
 // Steps 3-11 of a recorded call; `call` invokes the callee on the stored
 // arguments. Kept out of line so the unrecorded path stays a small frame.
+// A callee without result (R void) records no result item.
 template <class R, class Stored, class Call, class... A>
 __attribute__((noinline)) R RecordedCall(const TSCodeLocation& site, TCDirection directions, TSCPUStatistic& cpu,
                                          bool registerRecords, Call&& call, A&&... args) {
-    static_assert(!std::is_void_v<R>, "wrapped calls return a value");
     using Seq = std::make_index_sequence<std::tuple_size_v<Stored>>;
     Stored stored(std::forward<A>(args)...);
     TIStorageManager* manager = TIStorageManager::Instance();
@@ -335,7 +335,8 @@ __attribute__((noinline)) R RecordedCall(const TSCodeLocation& site, TCDirection
 
     const uint32_t id = AcquireLocationId(*manager, site, [&](TCCallLocation& location) {
         DescribeArguments<Stored>(location, directions, registerRecords, Seq{});
-        location.SetResult(ValueTypeName<Bare<R>>(), ResultSizeCode<R>());
+        if constexpr (std::is_void_v<R>) location.SetResult("void", 0);
+        else location.SetResult(ValueTypeName<Bare<R>>(), ResultSizeCode<R>());
     });
 
     {
@@ -345,21 +346,29 @@ __attribute__((noinline)) R RecordedCall(const TSCodeLocation& site, TCDirection
     }
 
     const bool bCpu = manager->IsCpuStatisticsEnabled();
+    auto finish = [&](const void* result, size_t resultSize) {
+        if (bCpu) cpu.Stop();
+        TSCallItemHelper after(store, kRecordAfterCall, 0);
+        if (bCpu) {
+            uint8_t bytes[kCpuStatisticSize];
+            cpu.Serialize(bytes);
+            after.Add(bytes, sizeof(bytes));
+        }
+        AddArguments(after, directions, kDirAfter, stored, Seq{});
+        if (result != nullptr) after.Add(result, resultSize);
+        after.Commit();
+    };
     if (bCpu) cpu.Start();
-    R result = std::apply(call, stored);
-    if (TCTrapPattern::Instance()->IsEnabled()) TrapPoint(site, stored, result);
-    if (bCpu) cpu.Stop();
-
-    TSCallItemHelper after(store, kRecordAfterCall, 0);
-    if (bCpu) {
-        uint8_t bytes[kCpuStatisticSize];
-        cpu.Serialize(bytes);
-        after.Add(bytes, sizeof(bytes));
+    if constexpr (std::is_void_v<R>) {
+        std::apply(call, stored);
+        if (TCTrapPattern::Instance()->IsEnabled()) TrapPoint(site, stored, 0);
+        finish(nullptr, 0);
+    } else {
+        R result = std::apply(call, stored);
+        if (TCTrapPattern::Instance()->IsEnabled()) TrapPoint(site, stored, result);
+        finish(&result, sizeof(R));
+        return result;
     }
-    AddArguments(after, directions, kDirAfter, stored, Seq{});
-    after.Add(&result, sizeof(R));
-    after.Commit();
-    return result;
 }
 
 }  // namespace detail
