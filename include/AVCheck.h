@@ -30,6 +30,12 @@ public:
     // Whether the analog sound mode can be offered on this stream now.
     void CheckAnalogMTS(TVStream stream, EMultiSoundMode mode, bool& bCheck);
 
+    // Whether the picture size `sourceInfo.pictureSize` can be chosen for this input.
+    void CheckPictureSize(TVStream stream, TSAspectRatioKey key, TSSourceTypeInfo sourceInfo, bool& bCheck);
+    // Whether a sub-menu of picture size `size` is available for this input.
+    void CheckPictureSizeSubMenu(TSAspectRatioKey key, EPictureSizeType size, EPictureSizeSubMenuType submenu,
+                                 bool& bCheck);
+
     // Whether an exceptional input condition holds. `bPCMode` stands in for
     // the stream's PC flag when `stream` is null.
     static bool CheckExceptionScreenState(TVStream stream, TSAspectRatioKey key, EExceptionScreenStateType type,

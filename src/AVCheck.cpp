@@ -15,8 +15,14 @@
 #include "system_info.h"
 #include "vconf.h"
 
+using tvav::AutoWideSupported;
 using tvav::InList;
 using tvav::InRanges;
+using tvav::kProductTypeOwnRules;
+using tvav::kResolutionLastChance;
+using tvav::kResolutionsFit4by3;
+using tvav::kSourceSetS;
+using tvav::kSourcesAV;
 using tvav::TCReadLockGuard;
 using tvav::TCWriteLockGuard;
 using tvav::TSCodeRange;
@@ -29,9 +35,6 @@ namespace {
 
 constexpr int kOptionRegion = 0;
 constexpr int kOptionProductType = 24;
-
-// Product class with its own screen-fit and PC-input rules.
-constexpr int32_t kProductTypeOwnRules = 4;
 
 // ---------------------------------------------------------------------------
 // Region rule
@@ -75,10 +78,6 @@ EAVCheckRegion RegionByAnalogCountry(int32_t country) {
 // ---------------------------------------------------------------------------
 // Source and resolution sets
 // ---------------------------------------------------------------------------
-// Digital external inputs.
-constexpr int32_t kSourceSetS[] = {13, 14, 15, 16, 20, 21, 22, 32, 33, 34, 35};
-// Audio-video inputs.
-constexpr TSCodeRange kSourcesAV[] = {{7, 9}};
 // Inputs whose PC state can be asked at all.
 constexpr TSCodeRange kSourcesPCCapable[] = {{10, 16}, {20, 22}};
 // Inputs that are PC inputs on every product.
@@ -104,18 +103,6 @@ constexpr TSCodeRange kResolutionsAVFit[] = {
 constexpr TSCodeRange kResolutionsFitDigitalExtra[] = {{0x40000, 0x4000D}};
 // PC timings.
 constexpr TSCodeRange kResolutionsPC[] = {{0x50000, 0x5005C}};
-// Resolutions offering screen fit at picture size 4:3 (products with their own rules).
-constexpr int32_t kResolutionsFit4by3[] = {0x5005B, 0x1000A, 0x40000, 0x40004, 0x10002, 0x10003};
-// Screen fit is offered at this resolution on products with their own rules.
-constexpr int32_t kResolutionLastChance = 0x1000A;
-
-// ---------------------------------------------------------------------------
-// Auto wide
-// ---------------------------------------------------------------------------
-constexpr int32_t kAutoWideRegions[] = {4, 6, 7, 11, 19, 22, 30, 31, 32, 33};
-// Supported unless the country is kAutoWideExcludedCountry.
-constexpr int32_t kAutoWideConditionalRegion = 9;
-constexpr int32_t kAutoWideExcludedCountry = 23;
 
 // Instances replaced after a region change. Callers may still hold a pointer
 // obtained before the change (GetInstance hands out a raw pointer and callers
@@ -367,14 +354,9 @@ void TCAVCheck::CheckScreenFitPosition(TSAspectRatioKey key, TSSourceTypeInfo so
 // ---------------------------------------------------------------------------
 void TCAVCheck::CheckAutoWideSupported(bool& onOff) {
     AV_LOG(4, "[TCAVCheck::CheckAutoWideSupported]is called");
-    onOff = false;
     const int32_t region = tvav::ReadFactoryOption(kOptionRegion, 0);
     const int32_t country = tvav::ReadCountry();
-    if (InList(kAutoWideRegions, region)) {
-        onOff = true;
-    } else if (region == kAutoWideConditionalRegion) {
-        onOff = country != kAutoWideExcludedCountry;
-    }
+    onOff = AutoWideSupported(region, country);
     AV_LOG(1, "[TCAVCheck::CheckAutoWideSupported]is end, currentRegion[%d], country[%d], return onOff[%d]", region,
            country, onOff);
 }

@@ -19,9 +19,9 @@ constexpr int kPipHandleP = 101;
 std::map<ORBHandle, TCSizeControl*> TCSizeControl::m_instances;
 TCRWLock TCSizeControl::m_rwlock;
 TCMutex* TCSizeControl::m_lock = nullptr;
-bool TCSizeControl::m_bNeedtoTerminateFBServer = true;
-bool TCSizeControl::m_bFlagSkipFBterminate = false;
-int TCSizeControl::m_iResultOfFBTerminate = 0;
+std::atomic<bool> TCSizeControl::m_bNeedtoTerminateFBServer{true};
+std::atomic<bool> TCSizeControl::m_bFlagSkipFBterminate{false};
+std::atomic<int> TCSizeControl::m_iResultOfFBTerminate{1};
 
 TCSizeControl* TCSizeControl::GetInstance(ORBHandle handle) {
     if (handle == kMainAliasHandle) {
@@ -67,7 +67,8 @@ TCSizeControl::TCSizeControl(ORBHandle handle)
       m_prevHorizontal(0),
       m_prevVertical(0),
       m_bStillMode(false),
-      m_pPipelineTask(nullptr) {
+      m_pPipelineTask(nullptr),
+      m_eScreenFitOption(SCREENFITOPTION_OFF) {
     m_strHandle = "p:" + std::to_string(handle.p) + ",s:" + std::to_string(handle.s);
 
     AV_LOG(4, "[%s-%s] Base Gfx Rect = [x:%d,y:%d,h:%d,w:%d]", kClassName, m_strHandle.c_str(), t_BaseGfxRect.x,

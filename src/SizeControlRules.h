@@ -1,0 +1,79 @@
+// What the size controller's units share: the log prefix, the special
+// handles, the source and resolution sets that several picture rules test,
+// and access to the aspect-ratio agent under the agent manager's read lock.
+#pragma once
+
+#include <cstdint>
+
+#include "AVCheckRules.h"
+#include "AVTypes.h"
+#include "TCFramework.h"
+
+namespace tvav {
+namespace sizecontrol {
+
+constexpr const char* kClassName = "TCSizeControl";
+
+constexpr int32_t kMainP = 1;         // main video path (p 1, s 0)
+constexpr int32_t kPipP = 101;        // picture in picture: starts as an application window
+constexpr int32_t kAnalysisP = 401;   // analysis profile: destination 0,0,1,1 unless live-TV show
+
+constexpr unsigned char kAfdNone = 255;
+constexpr kova_resolution_e kResolutionPc = 0x5005D;        // a PC input after conversion
+constexpr kova_resolution_e kResolution2560x1080 = 0x5005B;
+constexpr kova_resolution_e kResolution1080p24 = 0x10008;
+
+// Sources 29 and 36 (media playback) are stored and read as source 0.
+constexpr int32_t StoreSource(int32_t source) { return source == 29 || source == 36 ? 0 : source; }
+constexpr bool IsPlaybackSource(int32_t source) { return source == 29 || source == 36; }
+
+// The digital external inputs.
+constexpr int32_t kDigitalExternalSources[] = {13, 14, 15, 16, 20, 21, 22, 32, 33, 34, 35};
+// Inputs that may carry a PC timing.
+constexpr TSCodeRange kPcCapableSources[] = {{1, 22}, {32, 35}};
+
+// Resolutions for which screen fit auto, the screen-fit position and the
+// zoom steps have rules of their own.
+constexpr TSCodeRange kScreenFitResolutions[] = {
+    {0x10001, 0x10003}, {0x10008, 0x10009}, {0x2000B, 0x2000E}, {0x30000, 0x30009}};
+// Of those, the 720-line class; the others are 1080-line.
+constexpr int32_t k720LineResolutions[] = {0x10003, 0x2000E, 0x30000, 0x30001};
+constexpr TSCodeRange kUhdResolutions[] = {{0x40000, 0x40006}};       // zoom steps too
+constexpr TSCodeRange kUhdWideResolutions[] = {{0x40000, 0x4000D}};   // zoom positions too
+
+inline bool IsDigitalExternal(int32_t source) { return InList(kDigitalExternalSources, source); }
+inline bool IsScreenFitResolution(kova_resolution_e r) { return InRanges(kScreenFitResolutions, r); }
+inline bool IsZoomStepResolution(kova_resolution_e r) {
+    return IsScreenFitResolution(r) || InRanges(kUhdResolutions, r);
+}
+inline bool IsZoomPositionResolution(kova_resolution_e r) {
+    return IsScreenFitResolution(r) || InRanges(kUhdWideResolutions, r);
+}
+
+// Regions where automatic wide is on by default (region 9 unless country 23).
+inline bool AutoWideRegion(int region, int country) {
+    constexpr int32_t kRegions[] = {4, 6, 7, 11, 19, 22, 30, 31, 32, 33};
+    return InList(kRegions, region) || (region == 9 && country != 23);
+}
+
+// The aspect-ratio agent, held under the agent manager's read lock for the
+// guard's life. agent is null when none is registered.
+class TCAspectRatioAgentAccess {
+public:
+    TCAspectRatioAgentAccess() {
+        TCAgentMgr::Instance()->RLock();
+        agent = TCAgentMgr::Instance<TIAspectRatioAgent>();
+    }
+    ~TCAspectRatioAgentAccess() { TCAgentMgr::Instance()->RUnlock(); }
+    TCAspectRatioAgentAccess(const TCAspectRatioAgentAccess&) = delete;
+    TCAspectRatioAgentAccess& operator=(const TCAspectRatioAgentAccess&) = delete;
+
+    TIAspectRatioAgent* agent = nullptr;
+};
+
+// Rectangle helpers between the record types.
+inline TSRectInfo ToRect(const KOVARect_t& r) { return TSRectInfo(r.x, r.y, r.width, r.height); }
+inline KOVARect_t ToKova(const TSRectInfo& r) { return KOVARect_t{r.x, r.y, r.width, r.height}; }
+
+}  // namespace sizecontrol
+}  // namespace tvav
