@@ -1,0 +1,79 @@
+// Panorama: the per-input option and the player's panorama switch that every
+// picture apply sets for the size it applies.
+#include "Log.h"
+#include "Mutex.h"
+#include "SizeControl.h"
+#include "SizeControlRules.h"
+#include "instrument/CallLayer.h"
+#include "tv_stream.h"
+
+using tvav::InList;
+using tvav::sizecontrol::kClassName;
+using tvav::sizecontrol::kPipP;
+using tvav::sizecontrol::StoreSource;
+using tvav::sizecontrol::TCAspectRatioAgentAccess;
+
+namespace {
+
+// Picture sizes that honour the stored option; every other size switches
+// panorama off.
+constexpr int32_t kPanoramaSizes[] = {PICTURESIZETYPE_CUSTOM, PICTURESIZETYPE_21_9, PICTURESIZETYPE_21_9_AUTO};
+
+}  // namespace
+
+void TCSizeControl::t_SetPanorama(TVStream stream, EPictureSizeType size, TSAspectRatioKey key) {
+    if (!m_IsWideScreenModel()) {
+        AV_LOG(1, "[ORB_PICTURE] Don't support Panorama model\n");
+        return;
+    }
+
+    bool bPanorama = false;
+    if (InList(kPanoramaSizes, size)) {
+        GetPanoramaOption(key, bPanorama);
+    }
+
+    const EScreenStateType state = GetCurrentScreenState();
+    if (state == SCREENSTATE_FULLSIZE) {
+        SetPanoramaOption(stream, key, bPanorama, false);
+    } else if (m_handle.p != kPipP && !m_bCheckLiveTvShow) {
+        // An application window never shows panorama; switched off, not stored.
+        SetPanoramaOption(stream, key, false, false);
+    }
+    AV_LOG(1, "[ORB_PICTURE] [t_SetPanorama] the panorama setting PanoramaOption[%d], t_eCurrentScreenState[%d] \n",
+           bPanorama, state);
+}
+
+int TCSizeControl::SetPanoramaOption(TVStream stream, TSAspectRatioKey key, bool onOff, bool bSave) {
+    // m_lock before the agent manager's lock: saving mirrors the geometry
+    // members into the fast-boot store.
+    TCMutexGuard guard(m_lock);
+    const char* handle = m_strHandle.c_str();
+    AV_LOG(4, "[%s-%s] called!!", kClassName, handle);
+    EPictureSizeType size = PICTURESIZETYPE_16_9;
+    GetPictureSize(key, size);
+
+    TCAspectRatioAgentAccess access;
+    if (access.agent == nullptr) {
+        AV_LOG(1, "[%s-%s] pData is NULL!!", kClassName, handle);
+        return 0;
+    }
+    const int mode = t_ConvertResolutionToResolutionMode(key.resolution);
+    const int source = StoreSource(key.source);
+
+    TSPictureSizeOption option;
+    m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
+    if (bSave) {
+        option.bPanoramaOption = onOff;
+        access.agent->SetPictureSizeDetailInfo(source, mode, size, option);
+        HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key, size, option,
+                       true);
+    }
+
+    {
+        TCScopeTrace trace("TCSizeControl::SetPanoramaOption");
+        HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_PANORAMA,
+                static_cast<int>(onOff), nullptr);
+    }
+    AV_LOG(1, "[%s-%s] Panorama mode[%d]", kClassName, handle, onOff);
+    return 1;
+}
