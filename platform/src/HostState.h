@@ -12,10 +12,13 @@
 namespace host {
 namespace detail {
 
-// Appends one outside call to the journal.
+// Appends one outside call to the journal. Call sites use HOST_RECORD, which
+// builds the argument texts only while the journal is kept.
 void Record(std::string name, std::vector<std::string> args, std::string result);
 // Same, for a call without a result.
 void RecordNoResult(std::string name, std::vector<std::string> args);
+// Whether outside calls are journaled (host::SetJournal).
+bool JournalOn();
 
 std::string Dec(long long value);
 std::string Bool(bool value);  // "1" or "0"
@@ -31,3 +34,16 @@ void ResetServices();
 
 }  // namespace detail
 }  // namespace host
+
+#define HOST_RECORD(...)                                   \
+    do {                                                   \
+        if (::host::detail::JournalOn()) {                 \
+            ::host::detail::Record(__VA_ARGS__);           \
+        }                                                  \
+    } while (0)
+#define HOST_RECORD_NO_RESULT(...)                         \
+    do {                                                   \
+        if (::host::detail::JournalOn()) {                 \
+            ::host::detail::RecordNoResult(__VA_ARGS__);   \
+        }                                                  \
+    } while (0)

@@ -21,7 +21,6 @@
 
 using host::detail::Bool;
 using host::detail::Dec;
-using host::detail::Record;
 
 namespace {
 
@@ -33,6 +32,7 @@ struct LogStore {
     std::vector<host::LogLine> lines;
     std::vector<host::AssertReport> asserts;
     int threshold = -1;
+    bool capture = true;  // keep the lines (off: only print them)
 };
 
 // The stores below are never destroyed: service threads may still log or call
@@ -85,7 +85,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             size = m_defaultSize;
         }
-        Record("TIAspectRatioAgent::GetDefaultPictureSize", {}, Dec(size));
+        HOST_RECORD("TIAspectRatioAgent::GetDefaultPictureSize", {}, Dec(size));
         return size;
     }
 
@@ -99,7 +99,7 @@ public:
                 found = true;
             }
         }
-        Record("TIAspectRatioAgent::GetPictureSizeInfo", {Dec(source), Dec(resolutionMode), Bool(dtv)},
+        HOST_RECORD("TIAspectRatioAgent::GetPictureSizeInfo", {Dec(source), Dec(resolutionMode), Bool(dtv)},
                Bool(found));
         return found;
     }
@@ -109,7 +109,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_sizes[std::make_tuple(source, resolutionMode, dtv)] = size;
         }
-        Record("TIAspectRatioAgent::SetPictureSizeInfo",
+        HOST_RECORD("TIAspectRatioAgent::SetPictureSizeInfo",
                {Dec(source), Dec(resolutionMode), Bool(dtv), Dec(size)}, Bool(true));
         return true;
     }
@@ -124,7 +124,7 @@ public:
                 found = true;
             }
         }
-        Record("TIAspectRatioAgent::GetPictureSizeDetailInfo", {Dec(source), Dec(resolutionMode), Dec(size)},
+        HOST_RECORD("TIAspectRatioAgent::GetPictureSizeDetailInfo", {Dec(source), Dec(resolutionMode), Dec(size)},
                Bool(found));
         return found;
     }
@@ -135,7 +135,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_details[std::make_tuple(source, resolutionMode, size)] = option;
         }
-        Record("TIAspectRatioAgent::SetPictureSizeDetailInfo", {Dec(source), Dec(resolutionMode), Dec(size)},
+        HOST_RECORD("TIAspectRatioAgent::SetPictureSizeDetailInfo", {Dec(source), Dec(resolutionMode), Dec(size)},
                Bool(true));
         return true;
     }
@@ -147,7 +147,7 @@ public:
             m_details.clear();
             ++m_resetCount;
         }
-        Record("TIAspectRatioAgent::Reset", {}, Bool(true));
+        HOST_RECORD("TIAspectRatioAgent::Reset", {}, Bool(true));
         return true;
     }
 
@@ -155,6 +155,14 @@ public:
     void SetDefault(int size) {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_defaultSize = size;
+    }
+    void PresetSize(int source, int resolutionMode, bool dtv, int size) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_sizes[std::make_tuple(source, resolutionMode, dtv)] = size;
+    }
+    void PresetDetail(int source, int resolutionMode, int size, const TSPictureSizeOption& option) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_details[std::make_tuple(source, resolutionMode, size)] = option;
     }
     std::optional<int> StoredSize(int source, int resolutionMode, bool dtv) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -194,7 +202,7 @@ public:
         host::Atsc3Agent state = m_state.load();
         bool ok = info != nullptr && state != host::Atsc3Agent::Absent;
         if (ok) info->ATSC3FastvideoOnOff = state == host::Atsc3Agent::On ? 1 : 0;
-        Record("TIATSC3FastvideoAgent::GetATSC3FastvideoInfo", {}, Bool(ok));
+        HOST_RECORD("TIATSC3FastvideoAgent::GetATSC3FastvideoInfo", {}, Bool(ok));
         return ok;
     }
 
@@ -238,7 +246,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_events.push_back(rec);
         }
-        Record("event", std::move(args), Dec(1));
+        HOST_RECORD("event", std::move(args), Dec(1));
         return 1;
     }
 
@@ -271,6 +279,12 @@ std::atomic<TCObjectFactory*> g_objectFactory{nullptr};
 // Logger
 // ---------------------------------------------------------------------------
 void TCDebugPrint::VPrint(const char* function, int line, int module, int level, const char* format, va_list ap) {
+    LogStore& store = Logs();
+    {
+        // A line that is neither kept nor printed costs no formatting.
+        std::lock_guard<std::mutex> lock(store.mutex);
+        if (!store.capture && level > store.threshold) return;
+    }
     host::LogLine entry;
     entry.function = function != nullptr ? function : "";
     entry.line = line;
@@ -278,13 +292,12 @@ void TCDebugPrint::VPrint(const char* function, int line, int module, int level,
     entry.level = level;
     entry.text = FormatV(format, ap);
 
-    LogStore& store = Logs();
     std::lock_guard<std::mutex> lock(store.mutex);
     if (level <= store.threshold) {
         std::fprintf(stderr, "[L%d m%d %s:%d] %s\n", level, module, entry.function.c_str(), line,
                      entry.text.c_str());
     }
-    store.lines.push_back(std::move(entry));
+    if (store.capture) store.lines.push_back(std::move(entry));
 }
 
 void TCDebugPrint::Print(const char* function, int line, int module, int level, const char* format, ...) {
@@ -310,7 +323,7 @@ TCDebugPrint* TCDebugPrintORB::GetInstance() {
 // Scope trace, assertion
 // ---------------------------------------------------------------------------
 TCScopeTrace::TCScopeTrace(const char* label) : m_label(label != nullptr ? label : "") {
-    host::detail::RecordNoResult("scope", {m_label});
+    HOST_RECORD_NO_RESULT("scope", {m_label});
 }
 
 TCScopeTrace::~TCScopeTrace() = default;
@@ -432,7 +445,7 @@ bool TCFactoryProvider::GetOption(int option, int* value) {
             ok = true;
         }
     }
-    Record("TCFactoryProvider::GetOption", {Dec(option)}, Bool(ok));
+    HOST_RECORD("TCFactoryProvider::GetOption", {Dec(option)}, Bool(ok));
     return ok;
 }
 
@@ -453,7 +466,7 @@ bool TCSOSpec::m_Get(ESOSpecTag tag, int& value) {
             ok = true;
         }
     }
-    Record("TCSOSpec::m_Get", {Dec(tag)}, Bool(ok));
+    HOST_RECORD("TCSOSpec::m_Get", {Dec(tag)}, Bool(ok));
     return ok;
 }
 
@@ -464,7 +477,7 @@ int TCVConfProvider::GetAnalogCountry() {
         std::lock_guard<std::mutex> lock(store.mutex);
         country = store.analogCountry;
     }
-    Record("TCVConfProvider::GetAnalogCountry", {}, Dec(country));
+    HOST_RECORD("TCVConfProvider::GetAnalogCountry", {}, Dec(country));
     return country;
 }
 
@@ -548,6 +561,16 @@ void SetLogThreshold(int level) {
     store.threshold = level;
 }
 
+void LockAgentManagerExclusive() { AgentMgrLock().WLock(); }
+
+void UnlockAgentManagerExclusive() { AgentMgrLock().WUnlock(); }
+
+void SetLogCapture(bool on) {
+    LogStore& store = Logs();
+    std::lock_guard<std::mutex> lock(store.mutex);
+    store.capture = on;
+}
+
 bool LogContains(const std::string& text) {
     LogStore& store = Logs();
     std::lock_guard<std::mutex> lock(store.mutex);
@@ -609,6 +632,14 @@ void SetAspectRatioAgentPresent(bool present) { g_aspectRatioAgentPresent.store(
 
 void SetAspectRatioDefaultPictureSize(int size) { AspectRatioAgent().SetDefault(size); }
 
+void SetAgentPictureSize(int source, int resolutionMode, bool dtv, int size) {
+    AspectRatioAgent().PresetSize(source, resolutionMode, dtv, size);
+}
+
+void SetAgentDetailOption(int source, int resolutionMode, int size, const TSPictureSizeOption& option) {
+    AspectRatioAgent().PresetDetail(source, resolutionMode, size, option);
+}
+
 std::optional<int> AgentPictureSize(int source, int resolutionMode, bool dtv) {
     return AspectRatioAgent().StoredSize(source, resolutionMode, dtv);
 }
@@ -634,6 +665,7 @@ void ResetFramework() {
         store.lines.clear();
         store.asserts.clear();
         store.threshold = -1;
+        store.capture = true;
     }
     {
         ValueStore& store = Values();

@@ -1,4 +1,5 @@
 // Journal of outside calls, its text forms, and the whole-stand-in reset.
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <utility>
@@ -35,9 +36,13 @@ std::string QuoteIfNeeded(const std::string& arg) {
     return out;
 }
 
+std::atomic<bool> g_journalOn{true};
+
 }  // namespace
 
 namespace detail {
+
+bool JournalOn() { return g_journalOn.load(std::memory_order_relaxed); }
 
 void Record(std::string name, std::vector<std::string> args, std::string result) {
     JournalStore& store = Store();
@@ -63,9 +68,14 @@ std::string DstRect(const TvStreamXvideoSrcDstRect& rect) {
     return FormatRect(rect.dst_x, rect.dst_y, rect.dst_width, rect.dst_height);
 }
 
-void ResetJournal() { ClearJournal(); }
+void ResetJournal() {
+    ClearJournal();
+    g_journalOn = true;
+}
 
 }  // namespace detail
+
+void SetJournal(bool on) { g_journalOn = on; }
 
 std::vector<JournalEntry> Journal() {
     JournalStore& store = Store();

@@ -14,7 +14,6 @@
 
 using host::detail::Dec;
 using host::detail::DstRect;
-using host::detail::Record;
 using host::detail::SrcRect;
 
 namespace {
@@ -117,7 +116,7 @@ extern "C" int tv_stream_get_property(TVStream stream, TvStreamPropertyType prop
             }
         }
     }
-    Record("tv_stream_get_property", {Dec(property)}, Dec(result));
+    HOST_RECORD("tv_stream_get_property", {Dec(property)}, Dec(result));
     return result;
 }
 
@@ -163,7 +162,7 @@ extern "C" int tv_stream_set_property(TVStream stream, TvStreamPropertyType prop
             }
         }
     }
-    Record("tv_stream_set_property", std::move(args), Dec(result));
+    HOST_RECORD("tv_stream_set_property", std::move(args), Dec(result));
     return result;
 }
 
@@ -175,7 +174,7 @@ extern "C" int tv_stream_get_type(TVStream stream) {
         StreamState* state = store.Find(stream);
         if (state != nullptr) type = state->type;
     }
-    Record("tv_stream_get_type", {}, Dec(type));
+    HOST_RECORD("tv_stream_get_type", {}, Dec(type));
     return type;
 }
 
@@ -199,7 +198,7 @@ extern "C" int tv_stream_atsc3_set_video_size(TVStream stream, TvStreamXvideoSrc
             }
         }
     }
-    Record("tv_stream_atsc3_set_video_size", std::move(args), Dec(result));
+    HOST_RECORD("tv_stream_atsc3_set_video_size", std::move(args), Dec(result));
     return result;
 }
 

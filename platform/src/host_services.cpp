@@ -16,7 +16,6 @@
 #include "vconf.h"
 
 using host::detail::Dec;
-using host::detail::Record;
 
 namespace {
 
@@ -147,7 +146,7 @@ extern "C" int vconf_get_int(const char* key, int* value) {
             result = 0;
         }
     }
-    Record("vconf_get_int", {name}, Dec(result));
+    HOST_RECORD("vconf_get_int", {name}, Dec(result));
     return result;
 }
 
@@ -163,7 +162,7 @@ extern "C" int vconf_set_int(const char* key, int value) {
             result = 0;
         }
     }
-    Record("vconf_set_int", {name, Dec(value)}, Dec(result));
+    HOST_RECORD("vconf_set_int", {name, Dec(value)}, Dec(result));
     return result;
 }
 
@@ -180,7 +179,7 @@ extern "C" int vconf_set_str(const char* key, const char* value) {
             result = 0;
         }
     }
-    Record("vconf_set_str", {name, text}, Dec(result));
+    HOST_RECORD("vconf_set_str", {name, text}, Dec(result));
     return result;
 }
 
@@ -206,7 +205,7 @@ extern "C" int system_info_get_value_bool(system_info_key_e key, bool* value) {
         *value = stored != 0;
         result = 0;
     }
-    Record("system_info_get_value_bool", {Dec(key)}, Dec(result));
+    HOST_RECORD("system_info_get_value_bool", {Dec(key)}, Dec(result));
     return result;
 }
 
@@ -217,7 +216,7 @@ extern "C" int system_info_get_value_int(system_info_key_e key, int* value) {
         *value = stored;
         result = 0;
     }
-    Record("system_info_get_value_int", {Dec(key)}, Dec(result));
+    HOST_RECORD("system_info_get_value_int", {Dec(key)}, Dec(result));
     return result;
 }
 
@@ -235,7 +234,7 @@ extern "C" int avoc_get_pc_mode(int index, int* pcMode) {
             result = store.pcModeResult;
         }
     }
-    Record("avoc_get_pc_mode", {Dec(index)}, Dec(result));
+    HOST_RECORD("avoc_get_pc_mode", {Dec(index)}, Dec(result));
     return result;
 }
 
@@ -249,7 +248,7 @@ extern "C" int avoc_get_picture_mode(int index, kova_picture_mode_e* mode, int s
             result = 0;
         }
     }
-    Record("avoc_get_picture_mode", {Dec(index), Dec(saveType)}, Dec(result));
+    HOST_RECORD("avoc_get_picture_mode", {Dec(index), Dec(saveType)}, Dec(result));
     return result;
 }
 
@@ -263,7 +262,7 @@ extern "C" int avoc_get_hdr_plus_mode(int* mode, int saveType) {
             result = 0;
         }
     }
-    Record("avoc_get_hdr_plus_mode", {Dec(saveType)}, Dec(result));
+    HOST_RECORD("avoc_get_hdr_plus_mode", {Dec(saveType)}, Dec(result));
     return result;
 }
 
@@ -273,7 +272,7 @@ extern "C" int avoc_set_wide_screen_mode(int index, int onOff) {
         std::lock_guard<std::mutex> lock(store.mutex);
         store.wideScreen = onOff;
     }
-    Record("avoc_set_wide_screen_mode", {Dec(index), Dec(onOff)}, Dec(0));
+    HOST_RECORD("avoc_set_wide_screen_mode", {Dec(index), Dec(onOff)}, Dec(0));
     return 0;
 }
 
@@ -292,7 +291,7 @@ extern "C" int fb_nv_load_screen_config_res(unsigned char source, unsigned char 
         std::memcpy(config, bytes.data(), bytes.size());
         result = 0;
     }
-    Record("fb_nv_load_screen_config_res", {Dec(source), Dec(resolution)}, Dec(result));
+    HOST_RECORD("fb_nv_load_screen_config_res", {Dec(source), Dec(resolution)}, Dec(result));
     return result;
 }
 
@@ -309,7 +308,7 @@ extern "C" int fb_nv_store_screen_config_res(unsigned char source, unsigned char
         store.screens[{source, resolution}] = bytes;
         result = 0;
     }
-    Record("fb_nv_store_screen_config_res", std::move(args), Dec(result));
+    HOST_RECORD("fb_nv_store_screen_config_res", std::move(args), Dec(result));
     return result;
 }
 
@@ -321,7 +320,7 @@ extern "C" int fb_nv_load_audio_config(FB_AUDIO_CONFIG* config) {
         std::memcpy(config->bytes, store.audio.data(), store.audio.size());
         result = 0;
     }
-    Record("fb_nv_load_audio_config", {}, Dec(result));
+    HOST_RECORD("fb_nv_load_audio_config", {}, Dec(result));
     return result;
 }
 
@@ -335,7 +334,7 @@ extern "C" int fb_nv_store_audio_config(FB_AUDIO_CONFIG* config) {
         std::memcpy(store.audio.data(), config->bytes, store.audio.size());
         result = 0;
     }
-    Record("fb_nv_store_audio_config", std::move(args), Dec(result));
+    HOST_RECORD("fb_nv_store_audio_config", std::move(args), Dec(result));
     return result;
 }
 
@@ -347,7 +346,7 @@ extern "C" int fb_terminate_server(void) {
         ++store.terminateCount;
         result = store.terminateResult;
     }
-    Record("fb_terminate_server", {}, Dec(result));
+    HOST_RECORD("fb_terminate_server", {}, Dec(result));
     return result;
 }
 
@@ -374,7 +373,7 @@ extern "C" int res_lookup_get_picture_size(KOVAPictureSizeType_k code, KOVARect_
             }
         }
     }
-    Record("res_lookup_get_picture_size", {Dec(code)}, Dec(result));
+    HOST_RECORD("res_lookup_get_picture_size", {Dec(code)}, Dec(result));
     return result;
 }
 
@@ -389,7 +388,7 @@ extern "C" int res_lookup_get_video_crop(KOVAPictureSizeType_k code, KOVAPicture
         result = 0;
     }
     using host::detail::Rect;
-    Record("res_lookup_get_video_crop",
+    HOST_RECORD("res_lookup_get_video_crop",
            {Dec(code), Dec(info.source), Dec(info.resolutionType), Rect(info.inputVideo), Rect(info.destination),
             Dec(info.pcMode), Dec(info.pictureSize), Rect(info.offset), Dec(info.caption), Dec(info.screenFit)},
            Dec(result));
@@ -405,7 +404,7 @@ extern "C" int lumvideo_api_set_lbd_on(void) {
         std::lock_guard<std::mutex> lock(store.mutex);
         store.letterboxDetector = true;
     }
-    Record("lumvideo_api_set_lbd_on", {}, Dec(0));
+    HOST_RECORD("lumvideo_api_set_lbd_on", {}, Dec(0));
     return 0;
 }
 
@@ -415,7 +414,7 @@ extern "C" int lumvideo_api_set_lbd_off(void) {
         std::lock_guard<std::mutex> lock(store.mutex);
         store.letterboxDetector = false;
     }
-    Record("lumvideo_api_set_lbd_off", {}, Dec(0));
+    HOST_RECORD("lumvideo_api_set_lbd_off", {}, Dec(0));
     return 0;
 }
 

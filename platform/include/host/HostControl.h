@@ -23,9 +23,10 @@ namespace host {
 // key unreadable, analog country -1, configuration store empty, fast-boot
 // records zeroed, every property unset, stream type 0, default lookup tables,
 // every set result and fb_terminate_server 0, aspect-ratio agent and event
-// manager present (agent store emptied), ATSC 3.0 agent absent, caller
-// "avctl", recording off, log threshold none; journal, log, asserts, events,
-// call store and trap queue cleared.
+// manager present (agent store emptied, default picture size 0), ATSC 3.0
+// agent absent, caller "avctl", recording off, log threshold none, log
+// capture on; journal, log, asserts, events, call store and trap queue
+// cleared.
 void Reset();
 
 // ---------------------------------------------------------------------------
@@ -37,6 +38,10 @@ struct JournalEntry {
     std::string result;             // "" when the call has no result
 };
 std::vector<JournalEntry> Journal();
+// Whether outside calls are journaled at all (default on, back on after
+// Reset). Off, the stand-in builds no journal text: for benchmarks that
+// measure the library rather than the journal.
+void SetJournal(bool on);
 size_t JournalSize();
 // Entries from index `from` on.
 std::vector<JournalEntry> JournalSince(size_t from);
@@ -64,6 +69,10 @@ std::vector<LogLine> LogSince(size_t from);
 void ClearLog();
 // Lines at or below this level go to stderr as they happen; -1: none.
 void SetLogThreshold(int level);
+// Whether logged lines are kept for LogLines and the like (default on). Off,
+// lines are only printed (at the threshold) and the rest is not even
+// formatted, so the logger allocates nothing for them.
+void SetLogCapture(bool on);
 // True when a captured line's text contains `text`.
 bool LogContains(const std::string& text);
 
@@ -89,10 +98,17 @@ void SetCallerName(const std::string& name);
 // Agents and events
 // ---------------------------------------------------------------------------
 void SetAspectRatioAgentPresent(bool present);
+// Takes and releases the agent manager's lock exclusively, as a writer of
+// the manager (an agent being registered) would.
+void LockAgentManagerExclusive();
+void UnlockAgentManagerExclusive();
 void SetAspectRatioDefaultPictureSize(int size);
 // What the aspect-ratio agent holds (nullopt when nothing is stored).
 std::optional<int> AgentPictureSize(int source, int resolutionMode, bool dtv);
 std::optional<TSPictureSizeOption> AgentDetailOption(int source, int resolutionMode, int size);
+// Store a picture size or a detail record as if the library had (not journaled).
+void SetAgentPictureSize(int source, int resolutionMode, bool dtv, int size);
+void SetAgentDetailOption(int source, int resolutionMode, int size, const TSPictureSizeOption& option);
 int AgentResetCount();
 
 enum class Atsc3Agent { Absent, On, Off };
