@@ -12,6 +12,9 @@
 
 #include "Interpreter.h"
 #include "Script.h"
+#include "TCFramework.h"
+#include "host/HostControl.h"
+#include "lumvideo_api.h"
 
 namespace {
 
@@ -123,6 +126,19 @@ TEST(AvctlInterpreter, ReportsUnparsableLinesWithFileLineAndReason) {
         {"fb-audio 0102", "bad audio record '0102' (8 hexadecimal digits)"},
         {"fb 0 0 zz", "bad screen record 'zz' (32 hexadecimal digits)"},
         {"expect count GetOption many", "bad number 'many' for count"},
+        {"agent-size 0 6 1 0", "resolution mode must be 0..5, got 6"},
+        {"agent-size 0 0 maybe 0", "bad boolean 'maybe' for dtv"},
+        {"agent default-size x", "bad number 'x' for default picture size"},
+        {"agent-option 0 0 0 1,3,0", "(9 comma-separated fields: bAutoWide,screenMode,screenFit,offsetFlag,x,y,"
+                                     "height,width,bPanoramaOption)"},
+        {"agent-option 0 0 0 1,3,0,0,0,0,0,0,2", "bad boolean '2' for bPanoramaOption"},
+        {"agent-option 0 0 0 _,3,0,0,0,0,0,0,0", "bad boolean '_' for bAutoWide"},  // no wildcard in a preset
+        {"expect agent-size 0 0 1 some", "bad number 'some' for picture size"},
+        {"expect agent-option 0 0 0 _,x,_,_,_,_,_,_,_", "bad number 'x' for screenMode"},
+        {"expect fb 0 0 00112233445566778899aabbccddee_f", "bad screen record '00112233445566778899aabbccddee_f' "
+                                                           "(32 hexadecimal digits, __ for any byte)"},
+        {"expect fb 0 0 0011", "bad screen record"},
+        {"expect lbd maybe", "wrong arguments for 'expect lbd'"},
     };
     for (const Case& c : cases) {
         Interpreter::Status s;
@@ -150,6 +166,67 @@ TEST(AvctlInterpreter, ExpectationsCheckTheLastOperation) {
     EXPECT_EQ(RunLines({"GetCropVideoInfo", "expect out dst 0,0,1920,1081"}),
               "t.avs:2: expected out dst 0,0,1920,1081, got 0,0,1920,1080\n");
     EXPECT_NE(RunLines({"GetSize", "expect out colour 1"}).find("has no out parameter 'colour'"), std::string::npos);
+}
+
+// Each row starts from a fresh stand-in (the interpreter resets it), so a row
+// expecting "none" after one that preset the same key also checks the reset.
+TEST(AvctlInterpreter, PictureSettingExpectations) {
+    struct Case {
+        std::vector<std::string> lines;
+        const char* output;
+    };
+    const std::string record = "agent-option 0 2 1 1,3,2,1,10,20,300,400,0";
+    const std::string screen = "fb 1 2 00112233445566778899aabbccddeeff";
+    const Case cases[] = {
+        {{"agent-size 0 1 true 4", "expect agent-size 0 1 1 4"}, ""},
+        {{"agent-size 0 1 true 4", "expect agent-size 0 1 false none"}, ""},  // dtv is part of the key
+        {{"expect agent-size 0 1 1 4"}, "t.avs:1: expected agent-size 0 1 1 4, got none\n"},
+        {{"agent-size 0 1 1 4", "expect agent-size 0 1 1 none"}, "t.avs:2: expected agent-size 0 1 1 none, got 4\n"},
+        {{record, "expect agent-option 0 2 1 true,3,_,1,10,20,300,400,0"}, ""},
+        {{record, "expect agent-option 0 2 1 1,3,2,1,10,20,400,300,0"},
+         "t.avs:2: expected agent-option 0 2 1 1,3,2,1,10,20,400,300,0, got 1,3,2,1,10,20,300,400,0\n"},
+        {{record, "expect agent-option 0 2 4 none"}, ""},
+        {{"expect agent-option 0 2 1 _,_,_,_,_,_,_,_,_"},
+         "t.avs:1: expected agent-option 0 2 1 _,_,_,_,_,_,_,_,_, got none\n"},
+        {{screen, "expect fb 1 2 00112233445566__8899AABBCCDDEEFF"}, ""},
+        {{screen, "expect fb 1 2 00112233445566__8899aabbccddee00"},
+         "t.avs:2: expected fb 1 2 00112233445566__8899aabbccddee00, got 00112233445566778899aabbccddeeff\n"},
+        {{"fb-audio 00000003", "expect fb-audio ______03"}, ""},
+        {{"expect lbd off"}, "t.avs:1: expected lbd off, got never switched\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RunLines(c.lines), c.output) << c.lines.back();
+    }
+}
+
+TEST(AvctlInterpreter, AgentPresetsAndTheLetterboxDetectorAreTheStandIns) {
+    std::ostringstream out;
+    avctl::Options options;
+    options.quiet = true;
+    Interpreter in(out, options);
+    ASSERT_EQ(in.Execute("agent-option 29 2 1 1,3,2,1,10,20,300,400,1", "t", 1), Interpreter::Status::Ok) << out.str();
+    ASSERT_EQ(in.Execute("agent-size 0 5 0 6", "t", 2), Interpreter::Status::Ok) << out.str();
+    ASSERT_EQ(in.Execute("agent default-size 4", "t", 3), Interpreter::Status::Ok) << out.str();
+    const auto o = host::AgentDetailOption(29, 2, 1);
+    ASSERT_TRUE(o.has_value());
+    // Fields in record order: height before width.
+    EXPECT_TRUE(o->bAutoWide);
+    EXPECT_EQ(o->screenMode, 3);
+    EXPECT_EQ(o->screenFit, 2);
+    EXPECT_TRUE(o->bOffset);
+    EXPECT_EQ(o->offsetX, 10);
+    EXPECT_EQ(o->offsetY, 20);
+    EXPECT_EQ(o->offsetHeight, 300);
+    EXPECT_EQ(o->offsetWidth, 400);
+    EXPECT_TRUE(o->bPanoramaOption);
+    EXPECT_EQ(host::AgentPictureSize(0, 5, false), 6);
+    EXPECT_FALSE(host::AgentPictureSize(0, 5, true).has_value());
+    EXPECT_EQ(TCAgentMgr::Instance<TIAspectRatioAgent>()->GetDefaultPictureSize(), 4);
+
+    lumvideo_api_set_lbd_on();
+    EXPECT_EQ(in.Execute("expect lbd on", "t", 4), Interpreter::Status::Ok);
+    EXPECT_EQ(in.Execute("expect lbd off", "t", 5), Interpreter::Status::Failed);
+    EXPECT_NE(out.str().find("t:5: expected lbd off, got on"), std::string::npos) << out.str();
 }
 
 TEST(AvctlInterpreter, CallExpectationsReadTheOperationsJournal) {

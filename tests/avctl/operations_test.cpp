@@ -89,6 +89,8 @@ TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
         {"Set21to9SizeInfo", "1,1,yes,0,0", "bad boolean 'yes' for info"},
         {"GetSize", "colour=1", "GetSize has no out parameter 'colour'"},
         {"GetCoarse", "value=x", "bad number 'x' for value"},
+        {"ChangeVideoSizeByAFD", "256 0", "value '256' is out of range for afd (unsigned char)"},
+        {"SetCropVideo", "0,0,1920 0,0,960,540", "bad value '0,0,1920' for src (4 comma-separated fields"},
     };
     for (const Case& c : cases) {
         const std::string what = std::string(c.word) + " " + c.args;
@@ -103,6 +105,43 @@ TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
         } catch (const avctl::ParseError& e) {
             EXPECT_NE(std::string(e.what()).find(c.error), std::string::npos) << what << ": " << e.what();
         }
+    }
+}
+
+// The picture operations as the console shows them: out parameters under
+// these names (enumerations print as numbers), the two SetPictureSize forms
+// told apart by their argument count, the static one called directly.
+TEST(AvctlOperations, PictureOperationsHaveTheirDeclaredForms) {
+    struct Case {
+        const char* word;
+        const char* args;
+        const char* signature;
+    };
+    const Case cases[] = {
+        {"SetPictureSize", "4 true", "SetPictureSize size:EPictureSizeType bSave:bool => int"},
+        {"SetPictureSize", "", "SetPictureSize => int"},
+        {"GetPictureSize", "", "GetPictureSize => int size=EPictureSizeType"},
+        {"GetAutoWideOption", "", "GetAutoWideOption => int onOff=bool"},
+        {"GetPanoramaOption", "", "GetPanoramaOption => int onOff=bool"},
+        {"GetScreenMode", "", "GetScreenMode => int mode=EScreenModeData"},
+        {"GetScreenFitOption", "", "GetScreenFitOption => int option=EScreenFitOptionType"},
+        {"GetKOVASourceType", "", "GetKOVASourceType => int source=int"},
+        {"CheckPictureSize", "0,0,0,0",
+         "CheckPictureSize sourceInfo:profileId,pipelineType,reserved,pictureSize => - bCheck=bool"},
+        {"CheckPictureSizeSubMenu", "0 1",
+         "CheckPictureSizeSubMenu size:EPictureSizeType submenu:EPictureSizeSubMenuType => - bCheck=bool"},
+        {"GetZoomPosition", "", "GetZoomPosition => - dx=int dy=int"},
+        {"GetZoomSize", "", "GetZoomSize => - width=int height=int"},
+        {"GetAFDGeometryRectSize", "", "GetAFDGeometryRectSize => int x=int y=int width=int height=int"},
+        {"GetDefaultSize", "", "GetDefaultSize => - src=x,y,w,h dst=x,y,w,h"},
+        {"SetCropVideo", "0,0,1920,1080 0,0,960,540", "SetCropVideo src:x,y,w,h dst:x,y,w,h => int"},
+        {"SetSize", "0 0 540 960", "SetSize x:int y:int height:int width:int => int"},
+        {"SetFlagSkipFBterminate", "1", "SetFlagSkipFBterminate result:int => -"},
+    };
+    for (const Case& c : cases) {
+        const avctl::Operation& op = avctl::FindOperation(c.word, Args(c.args));
+        EXPECT_EQ(avctl::Signature(op), c.signature) << c.word << " " << c.args;
+        EXPECT_NO_THROW(op.bind(op, Args(c.args))) << c.word << " " << c.args;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
@@ -69,6 +70,110 @@ std::array<uint8_t, N> HexBytes(const std::string& text, const char* what) {
     return bytes;
 }
 
+std::string Lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+// The expected bytes of a record: 2*N hexadecimal digits, "__" for a byte
+// that may hold anything (one never written), or "_" for the whole record.
+void CheckBytePattern(const std::string& text, size_t n, const char* what) {
+    bool ok = text == "_" || text.size() == 2 * n;
+    for (size_t i = 0; ok && text != "_" && i < text.size(); i += 2) {
+        const std::string pair = text.substr(i, 2);
+        ok = pair == "__" || pair.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+    }
+    if (!ok) {
+        throw ParseError("bad " + std::string(what) + " '" + text + "' (" + std::to_string(2 * n) +
+                         " hexadecimal digits, __ for any byte)");
+    }
+}
+
+bool BytesMatch(const std::string& pattern, const std::string& gotHex) {
+    if (pattern == "_") {
+        return true;
+    }
+    for (size_t i = 0; i < pattern.size(); i += 2) {
+        const std::string pair = pattern.substr(i, 2);
+        if (pair != "__" && Lower(pair) != gotHex.substr(i, 2)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Resolution mode of the aspect-ratio agent's keys.
+int ResolutionMode(const Token& t) {
+    const int mode = Int(t, "resolution mode");
+    if (mode < 0 || mode > 5) {
+        throw ParseError("resolution mode must be 0..5, got " + t.text);
+    }
+    return mode;
+}
+
+// The fields of a picture-size detail record, in record order.
+struct OptionField {
+    const char* name;
+    bool boolean;
+};
+constexpr OptionField kOptionFields[] = {
+    {"bAutoWide", true}, {"screenMode", false}, {"screenFit", false}, {"offsetFlag", true},     {"x", false},
+    {"y", false},        {"height", false},     {"width", false},     {"bPanoramaOption", true},
+};
+constexpr size_t kOptionFieldCount = sizeof kOptionFields / sizeof kOptionFields[0];
+using OptionValues = std::array<int, kOptionFieldCount>;
+
+OptionValues ValuesOf(const TSPictureSizeOption& o) {
+    return {o.bAutoWide, o.screenMode, o.screenFit, o.bOffset,        o.offsetX,
+            o.offsetY,   o.offsetHeight, o.offsetWidth, o.bPanoramaOption};
+}
+
+TSPictureSizeOption OptionOf(const OptionValues& v) {
+    TSPictureSizeOption o;
+    o.bAutoWide = v[0] != 0;
+    o.screenMode = v[1];
+    o.screenFit = v[2];
+    o.bOffset = v[3] != 0;
+    o.offsetX = v[4];
+    o.offsetY = v[5];
+    o.offsetHeight = v[6];
+    o.offsetWidth = v[7];
+    o.bPanoramaOption = v[8] != 0;
+    return o;
+}
+
+// FIELDS of a detail record, booleans as 0/1 (or true/false); where wildcards
+// are allowed a "_" field stands for any value and reads as 0.
+OptionValues ParseOptionFields(const std::string& text, bool wildcards) {
+    std::string form;
+    for (const OptionField& f : kOptionFields) {
+        form += (form.empty() ? "" : ",") + std::string(f.name);
+    }
+    const std::vector<std::string> fields = SplitFields(text, kOptionFieldCount, "detail record", form.c_str());
+    OptionValues values{};
+    for (size_t i = 0; i < kOptionFieldCount; ++i) {
+        if (wildcards && fields[i] == "_") {
+            continue;
+        }
+        values[i] = kOptionFields[i].boolean ? ParseBool(fields[i], kOptionFields[i].name)
+                                             : Int(Token{fields[i], false}, kOptionFields[i].name);
+    }
+    return values;
+}
+
+std::string FormatOption(const std::optional<TSPictureSizeOption>& option) {
+    if (!option) {
+        return "none";
+    }
+    std::string s;
+    for (int v : ValuesOf(*option)) {
+        s += (s.empty() ? "" : ",") + std::to_string(v);
+    }
+    return s;
+}
+
 // A journal entry's name; "_" stands for any.
 bool NameMatches(const std::string& expected, const std::string& name) { return expected == "_" || expected == name; }
 
@@ -117,13 +222,6 @@ bool ArgsMatch(const host::JournalEntry& e, const Args& expected, size_t from) {
         }
     }
     return true;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
 }
 
 }  // namespace
@@ -271,12 +369,15 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                               NeedCount(a, 1, "fb-terminate", "fb-terminate R");
                               host::SetFbTerminateResult(Int(a[0], "result"));
                           }}},
-        {"agent", {"agent aspect-ratio on|off | agent atsc3-fastvideo on|off|absent",
+        {"agent", {"agent aspect-ratio on|off | agent atsc3-fastvideo on|off|absent | agent default-size N",
                    [](Interpreter&, const Args& a) {
-                       const char* usage = "agent aspect-ratio on|off | agent atsc3-fastvideo on|off|absent";
+                       const char* usage =
+                           "agent aspect-ratio on|off | agent atsc3-fastvideo on|off|absent | agent default-size N";
                        NeedCount(a, 2, "agent", usage);
                        if (a[0].text == "aspect-ratio") {
                            host::SetAspectRatioAgentPresent(OnOff(a[1], "agent", usage));
+                       } else if (a[0].text == "default-size") {
+                           host::SetAspectRatioDefaultPictureSize(Int(a[1], "default picture size"));
                        } else if (a[0].text == "atsc3-fastvideo") {
                            if (a[1].text == "absent") {
                                host::SetAtsc3Agent(host::Atsc3Agent::Absent);
@@ -288,6 +389,23 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                            Usage("agent", usage);
                        }
                    }}},
+        {"agent-size", {"agent-size SRC MODE DTV SIZE",
+                        [](Interpreter&, const Args& a) {
+                            NeedCount(a, 4, "agent-size", "agent-size SRC MODE DTV SIZE");
+                            const int source = Int(a[0], "source");
+                            const int mode = ResolutionMode(a[1]);
+                            const bool dtv = ParseBool(a[2].text, "dtv");
+                            host::SetAgentPictureSize(source, mode, dtv, Int(a[3], "picture size"));
+                        }}},
+        {"agent-option", {"agent-option SRC MODE SIZE FIELDS",
+                          [](Interpreter&, const Args& a) {
+                              NeedCount(a, 4, "agent-option", "agent-option SRC MODE SIZE FIELDS");
+                              const int source = Int(a[0], "source");
+                              const int mode = ResolutionMode(a[1]);
+                              const int size = Int(a[2], "picture size");
+                              host::SetAgentDetailOption(source, mode, size,
+                                                         OptionOf(ParseOptionFields(a[3].text, false)));
+                          }}},
         {"event-manager", {"event-manager on|off",
                            [](Interpreter&, const Args& a) {
                                NeedCount(a, 1, "event-manager", "event-manager on|off");
@@ -563,21 +681,65 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
         {"fb", {"expect fb SRC RES HEX",
                 [](Interpreter& in, const Args& a) {
                     NeedCount(a, 3, "expect fb", "expect fb SRC RES HEX");
+                    CheckBytePattern(a[2].text, 16, "screen record");
                     const auto bytes = host::FbScreen(Int(a[0], "fast-boot source"), Int(a[1], "fast-boot resolution"));
                     const std::string got = host::FormatHex(bytes.data(), bytes.size());
-                    if (a[2].text != "_" && Lower(a[2].text) != got) {
+                    if (!BytesMatch(a[2].text, got)) {
                         in.Fail("fb " + a[0].text + " " + a[1].text + " " + a[2].text, got);
                     }
                 }}},
         {"fb-audio", {"expect fb-audio HEX",
                       [](Interpreter& in, const Args& a) {
                           NeedCount(a, 1, "expect fb-audio", "expect fb-audio HEX");
+                          CheckBytePattern(a[0].text, 4, "audio record");
                           const auto bytes = host::FbAudio();
                           const std::string got = host::FormatHex(bytes.data(), bytes.size());
-                          if (a[0].text != "_" && Lower(a[0].text) != got) {
+                          if (!BytesMatch(a[0].text, got)) {
                               in.Fail("fb-audio " + a[0].text, got);
                           }
                       }}},
+        {"agent-size", {"expect agent-size SRC MODE DTV SIZE|none",
+                        [](Interpreter& in, const Args& a) {
+                            NeedCount(a, 4, "expect agent-size", "expect agent-size SRC MODE DTV SIZE|none");
+                            const int source = Int(a[0], "source");
+                            const int mode = ResolutionMode(a[1]);
+                            const bool dtv = ParseBool(a[2].text, "dtv");
+                            if (a[3].text != "none" && a[3].text != "_") {
+                                Int(a[3], "picture size");
+                            }
+                            const auto size = host::AgentPictureSize(source, mode, dtv);
+                            const std::string got = size ? std::to_string(*size) : "none";
+                            if (!Matches(a[3].text, got)) {
+                                in.Fail("agent-size " + a[0].text + " " + a[1].text + " " + a[2].text + " " +
+                                            a[3].text,
+                                        got);
+                            }
+                        }}},
+        {"agent-option", {"expect agent-option SRC MODE SIZE FIELDS|none",
+                          [](Interpreter& in, const Args& a) {
+                              NeedCount(a, 4, "expect agent-option", "expect agent-option SRC MODE SIZE FIELDS|none");
+                              const int source = Int(a[0], "source");
+                              const int mode = ResolutionMode(a[1]);
+                              const int size = Int(a[2], "picture size");
+                              if (a[3].text != "none" && a[3].text != "_") {
+                                  ParseOptionFields(a[3].text, true);
+                              }
+                              const std::string got = FormatOption(host::AgentDetailOption(source, mode, size));
+                              if (!Matches(a[3].text, got)) {
+                                  in.Fail("agent-option " + a[0].text + " " + a[1].text + " " + a[2].text + " " +
+                                              a[3].text,
+                                          got);
+                              }
+                          }}},
+        {"lbd", {"expect lbd on|off",
+                 [](Interpreter& in, const Args& a) {
+                     NeedCount(a, 1, "expect lbd", "expect lbd on|off");
+                     const bool want = OnOff(a[0], "expect lbd", "expect lbd on|off");
+                     const std::optional<bool> state = host::LetterboxDetector();
+                     if (state != want) {
+                         in.Fail("lbd " + a[0].text, state ? (*state ? "on" : "off") : "never switched");
+                     }
+                 }}},
         {"state", {"expect state N",
                    [](Interpreter& in, const Args& a) {
                        NeedCount(a, 1, "expect state", "expect state N");
@@ -640,8 +802,11 @@ void Interpreter::Fail(const std::string& expected, const std::string& got) {
 
 void Interpreter::Expect(const Args& args) {
     if (args.empty()) {
-        throw ParseError("expect needs a kind: result out call no-call count log no-log event no-event assert sink "
-                         "no-sink-write prop vconf fb fb-audio state");
+        std::string kinds;
+        for (const auto& e : Expectations()) {
+            kinds += " " + e.first;
+        }
+        throw ParseError("expect needs a kind:" + kinds);
     }
     const auto it = Expectations().find(args[0].text);
     if (it == Expectations().end()) {

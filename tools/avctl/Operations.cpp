@@ -109,12 +109,46 @@ namespace {
 // the console's current ones, out parameters are printed as name=value.
 std::vector<Operation> BuildTable() {
     return {
-        // Size controller: TCSizeControl::GetInstance of the current handle.
+        // Size controller: TCSizeControl::GetInstance of the current handle; the
+        // static SetFlagSkipFBterminate directly.
         AVCTL_OP(TCSizeControl, GetInstance, "handle"),
+        AVCTL_OP(TCSizeControl, SetSize, "stream key x y height width"),
+        AVCTL_OP(TCSizeControl, SetSizeInfo, "x y height width"),
+        AVCTL_OP(TCSizeControl, SetCropVideo, "stream src dst"),
+        AVCTL_OP(TCSizeControl, SetDefaultSize, "stream key"),
+        AVCTL_OP(TCSizeControl, GetDefaultSize, "stream key src dst"),
+        AVCTL_OP(TCSizeControl, SetDefaultSizeInfo, ""),
         AVCTL_OP(TCSizeControl, GetSize, "x y height width"),
         AVCTL_OP(TCSizeControl, GetCropVideoInfo, "src dst"),
+        AVCTL_OP(TCSizeControl, ChangeVideoSizeByWSS, "stream key wss screenModePreview"),
+        AVCTL_OP(TCSizeControl, ChangeVideoSizeByAFD, "stream key afd screenModePreview"),
+        AVCTL_OP(TCSizeControl, SetScreenFitPosition, "stream key x y"),
+        AVCTL_OP(TCSizeControl, Set21to9_AutoSize,
+                 "stream key bLogoDetected bCaptionDetected TopBlankLine BottomBlankLine"),
+        AVCTL_OVERLOAD(TCSizeControl, SetPictureSize, int(TVStream, TSAspectRatioKey, EPictureSizeType, bool),
+                       "stream key size bSave"),
+        AVCTL_OVERLOAD(TCSizeControl, SetPictureSize, int(TVStream, TSAspectRatioKey), "stream key"),
+        AVCTL_OP(TCSizeControl, GetPictureSize, "key size"),
+        AVCTL_OP(TCSizeControl, GetKOVASourceType, "key source"),
+        AVCTL_OP(TCSizeControl, RefreshGFXRectSize, "stream"),
+        AVCTL_OP(TCSizeControl, SetZoomSize, "stream key hStep vStep"),
+        AVCTL_OP(TCSizeControl, SetZoomPosition, "stream key dx dy"),
+        AVCTL_OP(TCSizeControl, GetZoomPosition, "key dx dy"),
+        AVCTL_OP(TCSizeControl, GetZoomSize, "key width height"),
+        AVCTL_OP(TCSizeControl, GetScreenFitOption, "stream key option"),
+        AVCTL_OP(TCSizeControl, SetScreenFitOption, "stream key option bSave"),
+        AVCTL_OP(TCSizeControl, ResetPictureSize, "stream key"),
+        AVCTL_OP(TCSizeControl, GetAutoWideOption, "key onOff"),
+        AVCTL_OP(TCSizeControl, SetAutoWideOption, "stream key onOff bSave"),
+        AVCTL_OP(TCSizeControl, GetScreenMode, "key mode"),
+        AVCTL_OP(TCSizeControl, SetScreenMode, "stream key mode bSave"),
+        AVCTL_OP(TCSizeControl, SetPanoramaOption, "stream key onOff bSave"),
+        AVCTL_OP(TCSizeControl, GetPanoramaOption, "key onOff"),
         AVCTL_OP(TCSizeControl, InitializeData, ""),
+        AVCTL_OP(TCSizeControl, InitializeDataForFBStore, ""),
         AVCTL_OP(TCSizeControl, SetLiveTvShowState, "onOff"),
+        AVCTL_OP(TCSizeControl, ResetPictureSizeDetailOption, "subMenu"),
+        AVCTL_OP(TCSizeControl, GetAFDGeometryRectSize, "x y width height"),
         AVCTL_OP(TCSizeControl, SetPrevResolutionInfo, "resolution horizontal vertical"),
         AVCTL_OP(TCSizeControl, SetStillMode, "bStill"),
         AVCTL_OP(TCSizeControl, GetCurrentScreenState, ""),
@@ -135,6 +169,7 @@ std::vector<Operation> BuildTable() {
         AVCTL_OP(TCSizeControl, Set21to9SizeInfo, "info"),
         AVCTL_OP(TCSizeControl, Reset21to9SizeInfo, ""),
         AVCTL_OP(TCSizeControl, SetPipelineTask, "pPipelineTask"),
+        AVCTL_OP(TCSizeControl, SetFlagSkipFBterminate, "result"),
         AVCTL_OP(TCSizeControl, GetHandle, ""),
         AVCTL_FACTORY(TCObjectFactoryTv, GetSizeControl, "handle"),
 
@@ -147,6 +182,8 @@ std::vector<Operation> BuildTable() {
         AVCTL_OP(TCAVCheck, CheckScreenFitOption, "stream key sourceInfo option bCheck"),
         AVCTL_OP(TCAVCheck, CheckScreenFitPosition, "key sourceInfo bCheck"),
         AVCTL_OP(TCAVCheck, CheckAutoWideSupported, "onOff"),
+        AVCTL_OP(TCAVCheck, CheckPictureSize, "stream key sourceInfo bCheck"),
+        AVCTL_OP(TCAVCheck, CheckPictureSizeSubMenu, "key size submenu bCheck"),
 
         // Analog sound: TCAnalogMts::GetInstance; a region controller's own
         // operations when it is the current one.
