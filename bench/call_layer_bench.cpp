@@ -1,41 +1,15 @@
 // Cost of the instrumented call layer: a wrapped call against the same direct
 // call with recording off, and a recorded call. Heap allocations during the
-// wrapped calls are counted with a replaced global operator new.
-#include <atomic>
+// wrapped calls are counted with the replaced global operator new of
+// bench_main.cpp.
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <new>
 
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
 #include "host/HostControl.h"
 #include "instrument/CallLayer.h"
-
-namespace {
-std::atomic<long long> g_allocations{0};
-}
-
-__attribute__((noinline)) void* operator new(std::size_t size) {
-    g_allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-    throw std::bad_alloc();
-}
-__attribute__((noinline)) void* operator new[](std::size_t size) {
-    return ::operator new(size);
-}
-__attribute__((noinline)) void operator delete(void* p) noexcept {
-    std::free(p);
-}
-__attribute__((noinline)) void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-__attribute__((noinline)) void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-__attribute__((noinline)) void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
 
 namespace {
 
@@ -97,14 +71,14 @@ BENCHMARK(BM_Direct);
 void BM_WrappedRecordingOff(benchmark::State& state) {
     host::SetRecording(false);
     int value = 0;
-    const long long before = g_allocations.load();
+    const long long before = bench::Allocations();
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         benchmark::DoNotOptimize(Wrapped(&value));
         benchmark::ClobberMemory();
     }
     g_figures.wrappedNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
-    g_figures.offAllocations = g_allocations.load() - before;
+    g_figures.offAllocations = bench::Allocations() - before;
     state.counters["allocations"] = static_cast<double>(g_figures.offAllocations);
 }
 BENCHMARK(BM_WrappedRecordingOff);
@@ -113,14 +87,14 @@ void BM_WrappedMemberRecordingOff(benchmark::State& state) {
     host::SetRecording(false);
     Counter counter;
     int out = 0;
-    const long long before = g_allocations.load();
+    const long long before = bench::Allocations();
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
         benchmark::DoNotOptimize(WrappedMember(&counter, 7, &out));
         benchmark::ClobberMemory();
     }
     g_figures.memberNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
-    g_figures.memberOffAllocations = g_allocations.load() - before;
+    g_figures.memberOffAllocations = bench::Allocations() - before;
     state.counters["allocations"] = static_cast<double>(g_figures.memberOffAllocations);
 }
 BENCHMARK(BM_WrappedMemberRecordingOff);
@@ -133,9 +107,9 @@ void BM_WrappedRecordingOn(benchmark::State& state) {
     unsigned calls = 0;
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        const long long before = g_allocations.load(std::memory_order_relaxed);
+        const long long before = bench::Allocations();
         benchmark::DoNotOptimize(Wrapped(&value));
-        allocations += g_allocations.load(std::memory_order_relaxed) - before;
+        allocations += bench::Allocations() - before;
         // Keep the store from growing without bound (amortised over the calls).
         if ((++calls & 0xFFFF) == 0) store.Clear();
     }
@@ -148,14 +122,8 @@ void BM_WrappedRecordingOn(benchmark::State& state) {
 }
 BENCHMARK(BM_WrappedRecordingOn);
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-
+// Figures of the runs above; wrapped calls that allocate fail the run.
+int Summary() {
     const Figures& f = g_figures;
     if (f.directNs > 0 && f.wrappedNs > 0) {
         std::printf("wrapped/direct ratio (recording off): %.2f (%.2f ns vs %.2f ns)\n", f.wrappedNs / f.directNs,
@@ -174,3 +142,7 @@ int main(int argc, char** argv) {
     }
     return (f.offAllocations > 0 || f.memberOffAllocations > 0) ? 1 : 0;
 }
+
+const bool g_registered = bench::AddSummary(&Summary);
+
+}  // namespace
