@@ -15,7 +15,6 @@ using namespace tvav::sizecontrol;
 
 namespace {
 
-constexpr int kEventAfdChanged = 2817;
 
 // What an AFD code asks for; the values are the action classes of the logs.
 enum EAfdAction : uint8_t {
@@ -234,7 +233,7 @@ int TCSizeControl::ChangeVideoSizeByAFD(TVStream stream, TSAspectRatioKey key, u
         AV_LOG(1, "[%s-%s] pEventMgr is NULL!!", kClassName, handle);
         return 0;
     }
-    eventMgr->SendEvent(kEventAfdChanged, &m_handle, 0);
+    eventMgr->SendEvent(kEventAfdChange, &m_handle, 0);
     return result;
 }
 

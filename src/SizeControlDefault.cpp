@@ -11,22 +11,18 @@
 #include "vconf.h"
 
 using tvav::sizecontrol::kAfdNone;
+using tvav::sizecontrol::CallerName;
+using tvav::sizecontrol::IsAtsc3Stream;
 using tvav::sizecontrol::kClassName;
+using tvav::sizecontrol::kEventPictureSizeChange;
 using tvav::sizecontrol::kMainP;
 using tvav::sizecontrol::StoreSource;
 using tvav::sizecontrol::TCAspectRatioAgentAccess;
 
 namespace {
 
-// Stream types of ATSC 3.0 streams, whose geometry has a call of its own.
-constexpr int32_t kAtsc3StreamTypes[] = {8, 10, 39, 77};
 constexpr uint16_t kMainAliasS = 20;
 
-std::string CallerName() {
-    return OrbServiceAPIManager::GetInstance(ORB_SERVICE_SIGNAL_OBJECT_PATH, ORB_SERVICE_SIGNAL_INTERFACE)
-        ->GetCallerProperties()
-        .name;
-}
 
 }  // namespace
 
@@ -121,7 +117,7 @@ void TCSizeControl::SetDefaultSize(TVStream stream, TSAspectRatioKey key) {
     {
         TCScopeTrace sinkTrace("TCSizeControl::SetPictureSizeNew-TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER");
         const int type = HT_CALL(tv_stream_get_type, HT_DIRS(1), stream);
-        if (tvav::InList(kAtsc3StreamTypes, type)) {
+        if (IsAtsc3Stream(type)) {
             const int result = HT_CALL(tv_stream_atsc3_set_video_size, HT_DIRS(1, 1), stream, &rect);
             AV_LOG(1, "[%s-%s] [ATSC3] ATSC3.0 Stream Size Change !! ret[%d] [%d,%d,%d,%d] ", kClassName,
                    m_strHandle.c_str(), result, dst.x, dst.y, dst.width, dst.height);

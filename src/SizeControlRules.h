@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "AVCheckRules.h"
 #include "AVTypes.h"
@@ -28,7 +29,7 @@ constexpr int32_t StoreSource(int32_t source) { return source == 29 || source ==
 constexpr bool IsPlaybackSource(int32_t source) { return source == 29 || source == 36; }
 
 // The digital external inputs.
-constexpr int32_t kDigitalExternalSources[] = {13, 14, 15, 16, 20, 21, 22, 32, 33, 34, 35};
+inline constexpr const auto& kDigitalExternalSources = kSourceSetS;
 // Inputs that may carry a PC timing.
 constexpr TSCodeRange kPcCapableSources[] = {{1, 22}, {32, 35}};
 
@@ -51,9 +52,22 @@ inline bool IsZoomPositionResolution(kova_resolution_e r) {
 }
 
 // Regions where automatic wide is on by default (region 9 unless country 23).
-inline bool AutoWideRegion(int region, int country) {
-    constexpr int32_t kRegions[] = {4, 6, 7, 11, 19, 22, 30, 31, 32, 33};
-    return InList(kRegions, region) || (region == 9 && country != 23);
+inline bool AutoWideRegion(int region, int country) { return AutoWideSupported(region, country); }
+
+// ATSC 3.0 stream types: their geometry goes through the ATSC 3.0 size call
+// instead of the sink property.
+constexpr int32_t kAtsc3StreamTypes[] = {77, 39, 8, 10};
+inline bool IsAtsc3Stream(int type) { return InList(kAtsc3StreamTypes, type); }
+
+// Events sent to the framework's event manager.
+constexpr int kEventPictureSizeChange = 82;  // SIGNAL_PICTURE_SIZE_CHANGE
+constexpr int kEventAfdChange = 2817;
+
+// Name of the application that last called the service.
+inline std::string CallerName() {
+    return OrbServiceAPIManager::GetInstance(ORB_SERVICE_SIGNAL_OBJECT_PATH, ORB_SERVICE_SIGNAL_INTERFACE)
+        ->GetCallerProperties()
+        .name;
 }
 
 // The aspect-ratio agent, held under the agent manager's read lock for the

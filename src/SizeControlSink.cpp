@@ -16,9 +16,6 @@ using namespace tvav::sizecontrol;
 
 namespace {
 
-constexpr int kEventPictureSizeChange = 82;
-// Stream types of the ATSC 3.0 player, which takes geometry in one call.
-constexpr int32_t kAtsc3StreamTypes[] = {77, 39, 8, 10};
 // Value of system-information key 254 on panels with the 21:9 output switch.
 constexpr int kKytPanelCode = 14;
 
@@ -47,7 +44,7 @@ int TCSizeControl::m_SetCropVideo(TVStream stream, TSRectInfo src, TSRectInfo ds
         PerfScope marker(kClassName, "m_SetCropVideo", "-SRCDST");
         TCScopeTrace trace("TCSizeControl::m_SetCropVideo-TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER");
         const int type = HT_CALL(tv_stream_get_type, HT_DIRS(1), stream);
-        if (InList(kAtsc3StreamTypes, type)) {
+        if (IsAtsc3Stream(type)) {
             result = HT_CALL(tv_stream_atsc3_set_video_size, HT_DIRS(1, 1), stream, &rect);
             AV_LOG(1,
                    "[%s-%s] [ATSC3] ATSC3.0 Stream Size Change tv_stream_atsc3_set_video_size(), ret[%d], "

@@ -10,21 +10,10 @@
 #include "instrument/CallLayer.h"
 
 using tvav::sizecontrol::kAfdNone;
+using tvav::sizecontrol::CallerName;
+using tvav::sizecontrol::IsAtsc3Stream;
 using tvav::sizecontrol::kClassName;
-
-namespace {
-
-constexpr int kEventPictureSizeChange = 82;  // SIGNAL_PICTURE_SIZE_CHANGE
-// Stream types of ATSC 3.0 streams, whose geometry has a call of its own.
-constexpr int32_t kAtsc3StreamTypes[] = {8, 10, 39, 77};
-
-std::string CallerName() {
-    return OrbServiceAPIManager::GetInstance(ORB_SERVICE_SIGNAL_OBJECT_PATH, ORB_SERVICE_SIGNAL_INTERFACE)
-        ->GetCallerProperties()
-        .name;
-}
-
-}  // namespace
+using tvav::sizecontrol::kEventPictureSizeChange;
 
 int TCSizeControl::SetSize(TVStream stream, TSAspectRatioKey key, int x, int y, int height, int width) {
     // The whole body under the lock: the window, the caller and the sink
@@ -67,7 +56,7 @@ int TCSizeControl::SetSize(TVStream stream, TSAspectRatioKey key, int x, int y, 
     {
         TCScopeTrace trace("TCSizeControl::SetSize");
         const int type = HT_CALL(tv_stream_get_type, HT_DIRS(1), stream);
-        if (tvav::InList(kAtsc3StreamTypes, type)) {
+        if (IsAtsc3Stream(type)) {
             sinkResult = HT_CALL(tv_stream_atsc3_set_video_size, HT_DIRS(1, 1), stream, &rect);
             AV_LOG(1, "[%s-%s] [ATSC3] ATSC3.0 Stream Size Change !! ret[%d] [%d,%d,%d,%d] ", kClassName,
                    m_strHandle.c_str(), sinkResult, x, y, width, height);
