@@ -264,6 +264,7 @@ HostEventManager& EventManager() {
 std::atomic<bool> g_eventManagerPresent{true};
 
 std::atomic<TCObjectFactory*> g_objectFactory{nullptr};
+std::atomic<int> g_semaphoresCreated{0};
 
 }  // namespace
 
@@ -336,6 +337,7 @@ bool TCSemaphore::Create(unsigned int count) {
     if (m_created) return false;
     if (sem_init(&m_sem, 0, count) != 0) return false;
     m_created = true;
+    g_semaphoresCreated.fetch_add(1);
     return true;
 }
 
@@ -568,6 +570,8 @@ size_t AssertCount() {
     std::lock_guard<std::mutex> lock(store.mutex);
     return store.asserts.size();
 }
+
+int SemaphoresCreated() { return g_semaphoresCreated.load(); }
 
 void SetOption(int option, int value) {
     ValueStore& store = Values();

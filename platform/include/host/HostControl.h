@@ -67,6 +67,9 @@ void SetLogThreshold(int level);
 // True when a captured line's text contains `text`.
 bool LogContains(const std::string& text);
 
+// Framework semaphores created since the process started (not reset).
+int SemaphoresCreated();
+
 struct AssertReport {
     std::string expression;
     std::string file;
