@@ -134,4 +134,39 @@ TEST(MtsDvb, OrderOfOutsideCallsForAUserSelection) {
     EXPECT_EQ(calls, expected);
 }
 
+// The mode read from the signal, and the signal's default when a notification
+// finds the user's choice unavailable.
+TEST(MtsDvb, ModeFromTheSignalAndDefaultForAnUnavailableChoice) {
+    const struct {
+        int signal;
+        int mode;
+        const char* message;
+    } rows[] = {
+        {0, 0, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] detected signal is INVALID [0], return to UNKNOWN [9]"},
+        {9, 5, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[9] convert_mode[5]"},
+        {11, 0, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[11] convert_mode[0]"},
+        {-2, 0, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[-2] convert_mode[0]"},
+    };
+    for (const auto& row : rows) {
+        ResetPlatform(kRegionDvb, kCountryUsa);
+        Signal(row.signal);
+        TCAnalogMtsDVB dvb;
+        EMultiSoundMode mode = MULTI_SOUND_EXT_STEREO;
+        EXPECT_TRUE(dvb.GetAnalogMTSBySignal(host::DefaultStream(), mode));
+        EXPECT_EQ(mode, row.mode) << row.signal;
+        EXPECT_TRUE(host::LogContains(row.message)) << row.message;
+    }
+    ResetPlatform(kRegionDvb, kCountryUsa);
+    TCAnalogMtsDVB dvb;
+    Signal(TV_ANALOG_DUAL_DUAL);
+    ASSERT_TRUE(dvb.SetAnalogMTS(host::DefaultStream(), MULTI_SOUND_DUAL_II));
+    Signal(TV_ANALOG_DUAL_STEREO);
+    dvb.SetAnalogMTSByCallback(host::DefaultStream(), TV_ANALOG_DUAL_STEREO);
+    EXPECT_TRUE(host::LogContains("[TCAnalogMtsDVB::t_SetAnalogMTSByCallback] cannot setting to user set value, Just "
+                                  "Setting to default value [3], vconf[2]"));
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_STEREO);
+    EXPECT_EQ(StoredMode(), MULTI_SOUND_STEREO);
+    EXPECT_EQ(FbSoundByte(), 2);
+}
+
 }  // namespace
