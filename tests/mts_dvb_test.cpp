@@ -116,17 +116,21 @@ TEST(MtsDvb, OrderOfOutsideCallsForAUserSelection) {
         "vconf_set_int db/menu/broadcasting/audio_options/multi-track-sound 6",
         "scope TCAnalogMtsDVB::t_SetAnalogMTS --get_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "tv_stream_get_property 26",
+        "scope_end TCAnalogMtsDVB::t_SetAnalogMTS --get_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "tv_stream_get_property 26",  // the availability check
         "scope TCAnalogMtsDVB::t_SetAnalogMTS --set_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "tv_stream_set_property 26 10",
+        "scope_end TCAnalogMtsDVB::t_SetAnalogMTS --set_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "scope TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_load_audio_config",
         "fb_nv_load_audio_config",
+        "scope_end TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_load_audio_config",
         "scope TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_store_audio_config",
         "fb_nv_store_audio_config 11223308",
+        "scope_end TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_store_audio_config",
     };
     std::vector<std::string> calls;
     for (const host::JournalEntry& e : host::Journal()) {
-        if (e.name == "scope" || e.name.rfind("tv_stream", 0) == 0 || e.name.rfind("vconf", 0) == 0 ||
+        if (e.name.rfind("scope", 0) == 0 || e.name.rfind("tv_stream", 0) == 0 || e.name.rfind("vconf", 0) == 0 ||
             e.name.rfind("fb_nv", 0) == 0) {
             calls.push_back(e.name + (e.args.empty() ? "" : " " + e.args[0]) + (e.args.size() > 1 ? " " + e.args[1] : ""));
         }

@@ -314,7 +314,7 @@ TCScopeTrace::TCScopeTrace(const char* label) : m_label(label != nullptr ? label
     host::detail::RecordNoResult("scope", {m_label});
 }
 
-TCScopeTrace::~TCScopeTrace() = default;
+TCScopeTrace::~TCScopeTrace() { host::detail::RecordNoResult("scope_end", {m_label}); }
 
 void _TCAssert(const char* expression, const char* file, int line) {
     host::AssertReport report{expression != nullptr ? expression : "", file != nullptr ? file : "", line};

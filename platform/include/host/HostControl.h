@@ -32,7 +32,7 @@ void Reset();
 // Journal: every outside call the library makes, in order.
 // ---------------------------------------------------------------------------
 struct JournalEntry {
-    std::string name;               // e.g. "tv_stream_get_property", "scope", "event"
+    std::string name;               // e.g. "tv_stream_get_property", "scope", "scope_end", "event"
     std::vector<std::string> args;  // as written in the journal (see Format below)
     std::string result;             // "" when the call has no result
 };
