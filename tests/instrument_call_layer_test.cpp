@@ -13,8 +13,10 @@
 
 #include <gtest/gtest.h>
 
+#include "AVCheck.h"
 #include "host/HostControl.h"
 #include "instrument/CallLayer.h"
+#include "instrument/PerfMarker.h"
 
 namespace {
 
@@ -514,6 +516,47 @@ TEST_F(CallLayer, RegistrationOncePerUnitAndFlagsFollowTheSwitch) {
     host::SetRecording(true);
     EXPECT_FALSE(other.load());
     EXPECT_TRUE(HtLibEnabled()->load());
+}
+
+// Markers reach prctl option 666 with their text, cut to 127 characters, and
+// that text's length.
+TEST(PerfMarkers, TextAndLengthHandedToTheKernel) {
+    host::Reset();
+    const std::string longName(200, 'f');
+    const std::string longText = ("[BEGIN]PER_ORB_TCAVCheck::" + longName).substr(0, 127);
+    struct Row {
+        std::function<void()> emit;
+        std::vector<std::string> texts;
+    } const rows[] = {
+        {[] { tvav::PerfBegin("TCSizeControl", "SetPictureSize"); }, {"[BEGIN]PER_ORB_TCSizeControl::SetPictureSize"}},
+        {[] { tvav::PerfEnd("TCSizeControl", "SetPictureSize", " 2"); }, {"[END]PER_ORB_TCSizeControl::SetPictureSize 2"}},
+        {[] { tvav::PerfBeginTV("TCAVCheck", "CheckPictureSizeSubMenu"); },
+         {"[BEGIN]PER_ORB_TV_TCAVCheck::CheckPictureSizeSubMenu"}},
+        {[] { tvav::PerfEndTV("TCAVCheck", "CheckPictureSizeSubMenu"); },
+         {"[END]PER_ORB_TV_TCAVCheck::CheckPictureSizeSubMenu"}},
+        {[] { tvav::PerfScope scope("TCSizeControl", "m_SetCropVideo", "-SRCDST"); },
+         {"[BEGIN]PER_ORB_TCSizeControl::m_SetCropVideo-SRCDST", "[END]PER_ORB_TCSizeControl::m_SetCropVideo-SRCDST"}},
+        {[&] { tvav::PerfBegin("TCAVCheck", longName.c_str()); }, {longText}},
+        // The library's own markers around the AV output controller's PC mode.
+        {[] {
+             TSAspectRatioKey key;
+             key.source = 13;
+             bool bCheck = false;
+             TCAVCheck().CheckScreenFitOption(host::DefaultStream(), key, TSSourceTypeInfo(), SCREENFITOPTION_ON,
+                                              bCheck);
+         },
+         {"[BEGIN]PER_ORB_TCAVCheck::m_GetPCMode-AVOC_PC_MODE", "[END]PER_ORB_TCAVCheck::m_GetPCMode-AVOC_PC_MODE"}},
+    };
+    for (const Row& row : rows) {
+        host::ClearPerfMarkers();
+        row.emit();
+        const auto markers = host::PerfMarkers();
+        ASSERT_EQ(markers.size(), row.texts.size()) << row.texts[0];
+        for (size_t i = 0; i < markers.size(); ++i) {
+            EXPECT_EQ(markers[i].text, row.texts[i]);
+            EXPECT_EQ(markers[i].length, row.texts[i].size()) << row.texts[i];
+        }
+    }
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ namespace host {
 // every set result and fb_terminate_server 0, aspect-ratio agent and event
 // manager present (agent store emptied), ATSC 3.0 agent absent, caller
 // "avctl", recording off, log threshold none; journal, log, asserts, events,
-// call store and trap queue cleared.
+// performance markers, call store and trap queue cleared.
 void Reset();
 
 // ---------------------------------------------------------------------------
@@ -188,6 +188,18 @@ std::optional<bool> LetterboxDetector();
 void SetLookupPictureSize(int code, const KOVARect_t& rect);
 void SetLookupCrop(int code, const KOVARect_t& rect);
 void ClearLookupOverrides();
+
+// ---------------------------------------------------------------------------
+// Kernel
+// ---------------------------------------------------------------------------
+// A performance marker handed to prctl option 666: the text as a C string and
+// the length passed with it.
+struct PerfMarker {
+    std::string text;
+    unsigned long length = 0;
+};
+std::vector<PerfMarker> PerfMarkers();
+void ClearPerfMarkers();
 
 // ---------------------------------------------------------------------------
 // Instrumentation runtime
