@@ -1,6 +1,7 @@
 // Capability checks: region rule, instance creation and the singleton.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -140,57 +141,56 @@ TEST_F(AVCheckRegion, CreateInstanceBuildsTheRegionClassAndReadsProductType) {
 
 TEST_F(AVCheckRegion, InstanceIsKeptWhileTheRegionStaysAndReplacedOnChange) {
     const std::string changing = "[TCAVCheck::GetAVCheckRegion] Changing TV_Standard_Spec !!, eAVCheckRegion[";
-
-    host::SetOption(0, 1);  // ATSC
-    TCAVCheck* atsc = TCAVCheck::GetInstance();
-    ASSERT_NE(atsc, nullptr);
-    EXPECT_NE(dynamic_cast<TCAVCheckATSC*>(atsc), nullptr);
-    EXPECT_TRUE(host::LogContains("[TCAVCheck::GetAVCheckRegion] eAVCheckRegion[0]"));
-
-    host::ClearLog();
-    EXPECT_EQ(TCAVCheck::GetInstance(), atsc);
-    EXPECT_FALSE(host::LogContains(changing));
-    EXPECT_FALSE(host::LogContains("get TCAVCheckATSC instance"));
-
-    // ATSC -> ISDB: a new object of the same class.
-    host::SetOption(0, 3);
-    host::ClearLog();
-    TCAVCheck* isdb = TCAVCheck::GetInstance();
-    EXPECT_NE(isdb, atsc);
-    EXPECT_NE(dynamic_cast<TCAVCheckATSC*>(isdb), nullptr);
-    EXPECT_EQ(CountLogExact(changing + "2]"), 1);
-    EXPECT_EQ(LogLevelOf(changing + "2]"), 1);
-    EXPECT_EQ(TCAVCheck::GetInstance(), isdb);
-
-    // ISDB -> DVB.
+    host::SetOption(24, 4);  // every instance below is built for product type 4
+    struct Step {
+        int region;
+        int analogCountry;
+        bool bDvb;
+        bool bNew;
+    } const steps[] = {
+        {1, -1, false, true},   // ATSC
+        {34, -1, false, false},  // ATSC again: kept
+        {3, -1, false, true},   // ISDB: a new object of the same class
+        {5, -1, true, true},    // DVB
+        {-7, -1, true, false},  // unreadable or unknown regions are DVB: kept
+        {35, 75, false, true},  // the analog country alone switches the family
+        {35, 2, true, true},
+    };
     host::SetOption(0, 5);
-    host::ClearLog();
-    TCAVCheck* dvb = TCAVCheck::GetInstance();
-    EXPECT_NE(dvb, isdb);
-    EXPECT_NE(dynamic_cast<TCAVCheckDVB*>(dvb), nullptr);
-    EXPECT_EQ(CountLogExact(changing + "1]"), 1);
-
-    // An unreadable region is 0, which is DVB: the same object.
-    host::UnsetOption(0);
-    EXPECT_EQ(TCAVCheck::GetInstance(), dvb);
-
-    // A change of the analog country alone switches the family in region 35.
-    host::SetOption(0, 35);
-    host::SetAnalogCountry(75);
-    TCAVCheck* byCountry = TCAVCheck::GetInstance();
-    EXPECT_NE(dynamic_cast<TCAVCheckATSC*>(byCountry), nullptr);
-    host::SetAnalogCountry(2);
-    TCAVCheck* dvbAgain = TCAVCheck::GetInstance();
-    EXPECT_NE(dvbAgain, byCountry);
-    EXPECT_NE(dynamic_cast<TCAVCheckDVB*>(dvbAgain), nullptr);
-
-    // Pointers handed out before a replacement stay usable.
-    host::SetOption(0, 9);
-    host::SetSpecTag(1, 2);
-    for (TCAVCheck* old : {atsc, isdb, dvb, byCountry}) {
-        bool onOff = false;
-        old->CheckAutoWideSupported(onOff);
-        EXPECT_TRUE(onOff);
+    TCAVCheck* previous = TCAVCheck::GetInstance();  // start from DVB
+    std::vector<TCAVCheck*> handedOut;
+    for (const Step& step : steps) {
+        SCOPED_TRACE("region " + std::to_string(step.region));
+        host::SetOption(0, step.region);
+        host::SetAnalogCountry(step.analogCountry);
+        host::ClearLog();
+        TCAVCheck* check = TCAVCheck::GetInstance();
+        ASSERT_NE(check, nullptr);
+        EXPECT_EQ(dynamic_cast<TCAVCheckDVB*>(check) != nullptr, step.bDvb);
+        EXPECT_EQ(check != previous, step.bNew);
+        EXPECT_EQ(host::LogContains(changing), step.bNew);
+        EXPECT_EQ(LogLevelOf(changing), step.bNew ? std::optional<int>(1) : std::nullopt);
+        EXPECT_EQ(TCAVCheck::GetInstance(), check);
+        handedOut.push_back(check);
+        previous = check;
+    }
+    // Pointers handed out before a replacement keep answering as their class
+    // and with the product type they were built with.
+    host::SetSpecTag(1, 5);
+    host::SetProp(host::DefaultStream(), 20, 2);  // ATSC: stereo available
+    host::SetProp(host::DefaultStream(), 26, 0);  // DVB: stereo unavailable
+    TSAspectRatioKey key;
+    key.resolution = 0x5005B;
+    TSSourceTypeInfo fourThree;
+    fourThree.pictureSize = PICTURESIZETYPE_4_3;
+    host::SetOption(24, 0);
+    for (size_t i = 0; i < handedOut.size(); ++i) {
+        bool bStereo = false;
+        handedOut[i]->CheckAnalogMTS(host::DefaultStream(), MULTI_SOUND_STEREO, bStereo);
+        EXPECT_EQ(bStereo, !steps[i].bDvb) << "instance " << i;
+        bool bFit = false;  // 4:3 at 2560x1080 fits only on product type 4
+        handedOut[i]->CheckScreenFitOption(host::DefaultStream(), key, fourThree, SCREENFITOPTION_ON, bFit);
+        EXPECT_TRUE(bFit) << "instance " << i;
     }
 }
 
