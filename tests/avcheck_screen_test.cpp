@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,30 +98,21 @@ TEST_F(AVCheckScreen, ExceptionStates) {
         host::Reset();
         row.setup();
         host::ClearJournal();
-        host::ClearLog();
-        TSAspectRatioKey key = Key(row.source, row.resolution, true);
-        const bool result = TCAVCheck::CheckExceptionScreenState(
-            row.withStream ? stream : nullptr, key, static_cast<EExceptionScreenStateType>(row.type), row.pcArg);
+        const bool result = TCAVCheck::CheckExceptionScreenState(row.withStream ? stream : nullptr,
+                                                                 Key(row.source, row.resolution, true),
+                                                                 static_cast<EExceptionScreenStateType>(row.type), row.pcArg);
         EXPECT_EQ(result, row.expected);
         EXPECT_EQ(OutsideCalls(), row.calls);
-
-        const std::string called = "[TCAVCheck::CheckExceptionScreenState]is called. Source:[" +
-                                   std::to_string(row.source) + "], screentype[" + std::to_string(row.type) + "].";
-        EXPECT_EQ(LogLevelOf(called), 4);
-        const std::string end = "[TCAVCheck::CheckExceptionScreenState] end, screenType[" +
-                                std::to_string(row.type) + "] result[" + std::to_string(row.expected) + "]";
-        const bool notPCCapable = row.type == 2 && !((row.source >= 10 && row.source <= 16) ||
-                                                     (row.source >= 20 && row.source <= 22));
-        const std::string notHdmi =
-            "[TCAVCheck::CheckExceptionScreenState] Source:[" + std::to_string(row.source) + "]. Not HDMI/DVI";
-        if (notPCCapable) {
-            EXPECT_EQ(CountLogExact(notHdmi), 1);
-            EXPECT_FALSE(host::LogContains("end, screenType"));
-        } else {
-            EXPECT_EQ(CountLogExact(notHdmi), 0);
-            EXPECT_EQ(CountLogExact(end), 1);
-            EXPECT_EQ(LogLevelOf(end), 4);
-        }
+        const std::string source = std::to_string(row.source), type = std::to_string(row.type);
+        EXPECT_EQ(LogLevelOf("[TCAVCheck::CheckExceptionScreenState]is called. Source:[" + source + "], screentype[" +
+                             type + "]."),
+                  4);
+        // A PC question for a source that is not PC-capable ends without the end line.
+        const bool bNotHdmi = row.type == 2 && !((row.source >= 10 && row.source <= 16) || (row.source >= 20 && row.source <= 22));
+        EXPECT_EQ(CountLogExact("[TCAVCheck::CheckExceptionScreenState] Source:[" + source + "]. Not HDMI/DVI"), bNotHdmi);
+        EXPECT_EQ(LogLevelOf("[TCAVCheck::CheckExceptionScreenState] end, screenType[" + type + "] result[" +
+                             std::to_string(row.expected) + "]"),
+                  bNotHdmi ? std::optional<int>() : 4);
         EXPECT_EQ(host::LogContains("bCheck_PC set to true."), row.type == 2 && row.expected);
         EXPECT_EQ(host::LogContains("[TCAVCheck-CheckExceptionScreenState] MLS vconf_get_int fail"),
                   std::string(row.name) == "MLS fail");
@@ -188,33 +180,26 @@ TEST_F(AVCheckScreen, ScreenFitOption) {
         {"option 3", 4, 13, true, 0x1000A, 0, 3, 0, -1, false},
         {"option -1", 0, 13, true, 0x10002, 0, -1, 0, -1, false},
     };
-    const TVStream stream = host::DefaultStream();
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         host::Reset();
         host::SetOption(24, row.product);
         host::SetAvocPcMode(row.avocPcMode);
-        if (row.prop760 >= 0) {
-            host::SetProp(stream, 760, row.prop760);
-        }
+        if (row.prop760 >= 0) host::SetProp(host::DefaultStream(), 760, row.prop760);
         TCAVCheck check;
-        host::ClearJournal();
         host::ClearLog();
         bool bCheck = !row.expected;
-        check.CheckScreenFitOption(stream, Key(row.source, row.resolution, row.dtv),
+        check.CheckScreenFitOption(host::DefaultStream(), Key(row.source, row.resolution, row.dtv),
                                    Info(static_cast<EPictureSizeType>(row.pictureSize)),
                                    static_cast<EScreenFitOptionType>(row.option), bCheck);
         EXPECT_EQ(bCheck, row.expected);
-        const std::string end =
-            "[ORB_PICTURE][TCAVCheck::CheckScreenFitOption]end, bCheck[" + std::to_string(row.expected) + "]";
-        EXPECT_EQ(CountLogExact(end), 1);
-        EXPECT_EQ(LogLevelOf(end), 1);
-        EXPECT_EQ(host::LogContains("checking to AUTO option"), row.pictureSize != 3 && row.option == 2);
-        EXPECT_EQ(host::LogContains("checking to on/off option"),
-                  row.pictureSize != 3 && (row.option == 0 || row.option == 1));
+        EXPECT_EQ(LogLevelOf("[ORB_PICTURE][TCAVCheck::CheckScreenFitOption]end, bCheck[" + std::to_string(row.expected) + "]"), 1);
+        const bool bFit = row.pictureSize != 3;
+        EXPECT_EQ(host::LogContains("checking to AUTO option"), bFit && row.option == 2);
+        EXPECT_EQ(host::LogContains("checking to on/off option"), bFit && (row.option == 0 || row.option == 1));
         EXPECT_EQ(host::LogContains("[TCAVCheck::CheckScreenFitOption] screenfit support picture size type [" +
                                     std::to_string(row.pictureSize) + "]"),
-                  row.pictureSize != 3);
+                  bFit);
     }
 }
 
@@ -233,8 +218,7 @@ TEST_F(AVCheckScreen, ScreenFitOptionPCModeSource) {
         {4, 23, {}, nullptr},
         {0, 13, {"avoc_get_pc_mode 0"}, "[TCAVCheck::m_GetPCMode] Source:[13] result of avoc_get_pc_mode [0] / pc_mode [2] "},
         {0, 22, {"avoc_get_pc_mode 0"}, "[TCAVCheck::m_GetPCMode] Source:[22] result of avoc_get_pc_mode [0] / pc_mode [2] "},
-        {0, 10, {}, nullptr},
-        {0, 32, {}, nullptr},
+        {0, 10, {}, nullptr}, {0, 32, {}, nullptr},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("product " + std::to_string(row.product) + " source " + std::to_string(row.source));
@@ -371,12 +355,9 @@ TEST(AVCheckCallLayer, RecordedCallsAndDirections) {
         {"MHL", exception(13, EXCEPTION_SCREEN_MHL), {1, 1, 2, 1}},
         {"PC flag read is direct", exception(13, EXCEPTION_SCREEN_PC_MODE), {}},
         {"21:9", exception(0, EXCEPTION_SCREEN_21_9_SUPPORTED), {1, 2}},
-        {"3D", exception(13, EXCEPTION_SCREEN_3D), {}},
-        {"avoc PC mode", screenFit(0, 13), {1, 2}},
-        {"tvp PC mode is direct", screenFit(4, 13), {}},
-        {"ATSC tuner read", sound(&atsc), {1, 1, 2, 1}},
-        {"DVB tuner read", sound(&dvb), {1, 1, 2, 1}},
-        {"region rule", [] { TCAVCheck::GetAVCheckRegion(35); }, {}},
+        {"3D", exception(13, EXCEPTION_SCREEN_3D), {}}, {"avoc PC mode", screenFit(0, 13), {1, 2}},
+        {"tvp PC mode is direct", screenFit(4, 13), {}}, {"ATSC tuner read", sound(&atsc), {1, 1, 2, 1}},
+        {"DVB tuner read", sound(&dvb), {1, 1, 2, 1}}, {"region rule", [] { TCAVCheck::GetAVCheckRegion(35); }, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
