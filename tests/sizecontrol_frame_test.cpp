@@ -24,6 +24,15 @@ int CountLog(const std::string& text) {
     return n;
 }
 
+// The 21:9 information as "bUpdated bLogo bCaption top bottom".
+std::string Info21(TCSizeControl& ctl) {
+    TS21to9SizeInfo i{true, false, false, -5, -6};
+    ctl.Get21to9SizeInfo(i);
+    return std::to_string(i.bUpdated) + " " + std::to_string(i.bLogoDetected) + " " +
+           std::to_string(i.bCaptionDetected) + " " + std::to_string(i.TopBlankLine) + " " +
+           std::to_string(i.BottomBlankLine);
+}
+
 // Runs body(thread index) on `threads` threads released together.
 void RunTogether(int threads, const std::function<void(int)>& body) {
     std::atomic<bool> go{false};
@@ -115,23 +124,18 @@ TEST_F(SizeControlFrame, NewControllerStateFollowsTheHandle) {
         EXPECT_EQ(CountLog(std::string(row.prefix) + " Base Gfx Rect = [x:0,y:0,h:1080,w:1920]"), 1);
         EXPECT_EQ(ctl->GetCurrentScreenState(), row.state);
         int x = -1, y = -1, h = -1, w = -1;
+        TSRectInfo src, dst;
         host::ClearJournal();
-        EXPECT_EQ(ctl->GetSize(x, y, h, w), 1);
-        EXPECT_EQ(std::vector<int>({x, y, w, h}), std::vector<int>({0, 0, row.width, row.height}));
+        EXPECT_EQ(ctl->GetSize(x, y, h, w) + ctl->GetCropVideoInfo(src, dst), 2);
+        EXPECT_EQ(host::FormatRect(x, y, w, h), "0,0," + std::to_string(row.width) + "," + std::to_string(row.height));
+        EXPECT_EQ(src, TSRectInfo(0, 0, 3840, 2160));
+        EXPECT_EQ(dst, TSRectInfo(x, y, w, h));
         EXPECT_EQ(CountLog(std::string(row.prefix) + " x : 0 , y : 0 , h : " + std::to_string(row.height) +
                            " , w : " + std::to_string(row.width)),
                   1);
-        TSRectInfo src, dst;
-        EXPECT_EQ(ctl->GetCropVideoInfo(src, dst), 1);
-        EXPECT_EQ(src, TSRectInfo(0, 0, 3840, 2160));
-        EXPECT_EQ(dst, TSRectInfo(0, 0, row.width, row.height));
         EXPECT_EQ(CountLog(std::string(row.prefix) + " src : x[0] , y[0] , h[2160] , w[3840]"), 1);
         EXPECT_TRUE(host::Journal().empty());  // reading state reaches no outside service
-        TS21to9SizeInfo info{true, false, false, 5, 6};
-        ctl->Get21to9SizeInfo(info);
-        EXPECT_EQ(std::vector<int>({info.bUpdated, info.bLogoDetected, info.bCaptionDetected, info.TopBlankLine,
-                                    info.BottomBlankLine}),
-                  std::vector<int>({0, 1, 1, 0, 0}));
+        EXPECT_EQ(Info21(*ctl), "0 1 1 0 0");
     }
 }
 
@@ -166,16 +170,9 @@ TEST_F(SizeControlFrame, SmallSettersStoreAndLog) {
         EXPECT_EQ(ctl->GetCurrentScreenState(), state);
     }
     ctl->Set21to9SizeInfo(TS21to9SizeInfo{true, false, false, 132, 948});
-    TS21to9SizeInfo read;
-    ctl->Get21to9SizeInfo(read);
-    EXPECT_EQ(std::vector<int>({read.bUpdated, read.bLogoDetected, read.bCaptionDetected, read.TopBlankLine,
-                                read.BottomBlankLine}),
-              std::vector<int>({1, 0, 0, 132, 948}));
+    EXPECT_EQ(Info21(*ctl), "1 0 0 132 948");
     ctl->Reset21to9SizeInfo();
-    ctl->Get21to9SizeInfo(read);
-    EXPECT_EQ(std::vector<int>({read.bUpdated, read.bLogoDetected, read.bCaptionDetected, read.TopBlankLine,
-                                read.BottomBlankLine}),
-              std::vector<int>({0, 1, 1, 0, 0}));
+    EXPECT_EQ(Info21(*ctl), "0 1 1 0 0");
 }
 
 TEST_F(SizeControlFrame, PcPositionFamilyIsNotSupported) {
