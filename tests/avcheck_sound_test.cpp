@@ -135,33 +135,4 @@ TEST(AVCheckSound, FailedTunerReads) {
     }
 }
 
-// The front operation dispatches to the region class of the singleton.
-TEST(AVCheckSound, SingletonDispatchesToRegionClass) {
-    struct Row {
-        int region;
-        EMultiSoundMode mode;
-        bool expected;
-        const char* property;
-    } const rows[] = {
-        {1, MULTI_SOUND_SAP, true, "20"},      // ATSC: SAP on stereo+SAP
-        {5, MULTI_SOUND_SAP, false, "26"},     // DVB: no SAP
-        {5, MULTI_SOUND_STEREO, true, "26"},   // DVB: stereo on stereo
-        {3, MULTI_SOUND_DUAL_I, false, "20"},  // ISDB: no dual outside Korea
-    };
-    for (const Row& row : rows) {
-        host::Reset();
-        host::SetSpecTag(1, 5);
-        host::SetProp(host::DefaultStream(), 20, 7);
-        host::SetProp(host::DefaultStream(), 26, 3);
-        host::SetOption(0, row.region);
-        TCAVCheck* check = TCAVCheck::GetInstance();
-        host::ClearJournal();
-        bool bCheck = !row.expected;
-        check->CheckAnalogMTS(host::DefaultStream(), row.mode, bCheck);
-        EXPECT_EQ(bCheck, row.expected) << row.region << " " << row.mode;
-        EXPECT_EQ(CountCalls("tv_stream_get_property", row.property), 1);
-        EXPECT_EQ(CountCalls("tv_stream_get_property"), 1);
-    }
-}
-
 }  // namespace

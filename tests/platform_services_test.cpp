@@ -229,20 +229,4 @@ TEST_F(HostServices, JournalWritesEachCall) {
     }
 }
 
-TEST_F(HostServices, JournalKeepsCallOrderAndWindows) {
-    int value = 0;
-    vconf_get_int(VCONFKEY_PIP_SIZE, &value);
-    size_t mark = host::JournalSize();
-    lumvideo_api_set_lbd_on();
-    fb_terminate_server();
-    auto since = host::JournalSince(mark);
-    ASSERT_EQ(2u, since.size());
-    EXPECT_EQ("lumvideo_api_set_lbd_on", since[0].name);
-    EXPECT_EQ("fb_terminate_server", since[1].name);
-    EXPECT_TRUE(host::JournalSince(100).empty());
-    ASSERT_EQ(3u, host::Journal().size());
-    EXPECT_EQ(std::vector<std::string>{VCONFKEY_PIP_SIZE}, host::Journal()[0].args);
-    EXPECT_EQ(std::optional<bool>(true), host::LetterboxDetector());
-}
-
 }  // namespace
