@@ -23,13 +23,15 @@ public:
     // when the mode was available and applied.
     bool SetAnalogMTS(TVStream stream, EMultiSoundMode mode, bool bSkipVconfStore = false);
     // The tuner detected a new sound signal (a TvStreamAnalogMTSType for
-    // ATSC/ISDB, a TvStreamAnalogDualAudioType for DVB). Returns true.
+    // ATSC/ISDB, a TvStreamAnalogDualAudioType for DVB). Returns false
+    // without a stream.
     bool SetAnalogMTSByCallback(TVStream stream, int signal);
     // The mode the tuner currently detects; MULTI_SOUND_UNKNOWN without a
-    // valid signal. Returns true.
+    // valid signal. Returns false without a stream.
     bool GetAnalogMTSBySignal(TVStream stream, EMultiSoundMode& mode);
     // Re-applies the mode after a channel change. Returns false when the
-    // controller stopped on a failed read without applying anything.
+    // controller stopped on a failed read or a null stream without applying
+    // anything.
     bool SetAnalogMTSByChannelTune(TVStream stream);
     // The mode the menu shows. Returns false when the stored mode could not be
     // read (mode then keeps the value passed in, apart from the 0 rule).
@@ -49,6 +51,15 @@ protected:
     virtual bool t_SetAnalogMTSByChannelTune(TVStream stream) = 0;
     virtual bool t_GetAnalogMTSBySignal(TVStream stream, EMultiSoundMode& mode) = 0;
     virtual bool t_SetAnalogMTSByCallback(TVStream stream, int signal) = 0;
+
+    // True, after logging "[<operation>] stream is NULL", when there is no
+    // stream: the player is never called with a null stream.
+    static bool t_IsNullStream(TVStream stream, const char* operation);
+
+    // The conversions above for a tuner value held as int: a value outside
+    // the enumeration (negative after a failed read) is never cast to it.
+    EMultiSoundMode t_ConvertMTSSignal(int signal) const;
+    EMultiSoundMode t_ConvertDualSignal(int signal) const;
 
 private:
     // The controller of `region` (an EAVCheckRegion): the DVB controller for

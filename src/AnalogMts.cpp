@@ -167,7 +167,7 @@ bool TCAnalogMts::GetAnalogMTS(TVStream stream, EMultiSoundMode& mode) {
         if (autoStereo != 0) {
             AV_LOG(1, "[TCAnalogMts::GetAnalogMTS][KOR] auto_stereo case : return to signal_mts / auto_flag[%d]",
                    m_isSelectedSinceTune);
-            if (!m_isSelectedSinceTune) {
+            if (!m_isSelectedSinceTune && !t_IsNullStream(stream, "TCAnalogMts::GetAnalogMTS][KOR")) {
                 int signal = 0;
                 HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_TUNER_ANALOG_MTS_MODE,
                         &signal, nullptr);
@@ -178,7 +178,8 @@ bool TCAnalogMts::GetAnalogMTS(TVStream stream, EMultiSoundMode& mode) {
                        mode);
             }
         }
-    } else if (mode == MULTI_SOUND_UNKNOWN) {
+    } else if (bStoredRead && mode == MULTI_SOUND_UNKNOWN) {
+        // A stored 0 is shown as mono; after a failed read the caller's value stands.
         mode = MULTI_SOUND_MONO;
     }
     AV_LOG(1, "[TCAnalogMts::GetAnalogMTS] mode [%d]", mode);
@@ -186,19 +187,35 @@ bool TCAnalogMts::GetAnalogMTS(TVStream stream, EMultiSoundMode& mode) {
 }
 
 EMultiSoundMode TCAnalogMts::ConvertTypeTvStreamAnalogMTSType(TvStreamAnalogMTSType signal) const {
+    return t_ConvertMTSSignal(signal);
+}
+
+EMultiSoundMode TCAnalogMts::ConvertTypeTvStreamAnalogDualAudioType(TvStreamAnalogDualAudioType signal) const {
+    return t_ConvertDualSignal(signal);
+}
+
+EMultiSoundMode TCAnalogMts::t_ConvertMTSSignal(int signal) const {
     EMultiSoundMode mode = MULTI_SOUND_MONO;
-    if (!LookUp(kMtsToMode, static_cast<int>(signal), mode)) {
+    if (!LookUp(kMtsToMode, signal, mode)) {
         AV_LOG(1, "[TCAnalogMtsATSC::ConvertTypeTvStreamAnalogMTSType] Invalid MTS Detect flag [%d] set to MONO",
-               static_cast<int>(signal));
+               signal);
         mode = MULTI_SOUND_MONO;
     }
     return mode;
 }
 
-EMultiSoundMode TCAnalogMts::ConvertTypeTvStreamAnalogDualAudioType(TvStreamAnalogDualAudioType signal) const {
+EMultiSoundMode TCAnalogMts::t_ConvertDualSignal(int signal) const {
     EMultiSoundMode mode = MULTI_SOUND_UNKNOWN;
-    if (!LookUp(kDualToMode, static_cast<int>(signal), mode)) {
+    if (!LookUp(kDualToMode, signal, mode)) {
         mode = MULTI_SOUND_UNKNOWN;
     }
     return mode;
+}
+
+bool TCAnalogMts::t_IsNullStream(TVStream stream, const char* operation) {
+    if (stream != nullptr) {
+        return false;
+    }
+    AV_LOG(1, "[%s] stream is NULL", operation);
+    return true;
 }

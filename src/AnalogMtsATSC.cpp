@@ -185,6 +185,9 @@ void TCAnalogMtsATSC::m_StoreMTSToFastboot(int rule, TvStreamAnalogMTSType value
 
 bool TCAnalogMtsATSC::t_SetAnalogMTS(TVStream stream, EMultiSoundMode mode) {
     AV_LOG(4, "[TCAnalogMtsATSC::t_SetAnalogMTS] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsATSC::t_SetAnalogMTS")) {
+        return false;
+    }
     const int signal = m_GetCurrentMTSModeBySignal(stream);
     const int country = m_GetCurrentCountry();
     const int autoStereo = m_GetAutoStreoMode();
@@ -236,6 +239,9 @@ bool TCAnalogMtsATSC::t_SetAnalogMTS(TVStream stream, EMultiSoundMode mode) {
 
 bool TCAnalogMtsATSC::t_SetAnalogMTSByChannelTune(TVStream stream) {
     AV_LOG(4, "[TCAnalogMtsATSC::t_SetAnalogMTSByChannelTune] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsATSC::t_SetAnalogMTSByChannelTune")) {
+        return false;
+    }
     const int autoStereo = m_GetAutoStreoMode();
     const int signal = m_GetCurrentMTSModeBySignal(stream);
     const int stored = m_GetMTSModeByVconf();
@@ -280,6 +286,9 @@ bool TCAnalogMtsATSC::t_SetAnalogMTSByChannelTune(TVStream stream) {
 
 bool TCAnalogMtsATSC::t_SetAnalogMTSByCallback(TVStream stream, int signal) {
     AV_LOG(4, "[TCAnalogMtsATSC::t_SetAnalogMTSByCallback] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsATSC::t_SetAnalogMTSByCallback")) {
+        return false;
+    }
     const int country = m_GetCurrentCountry();
     const int stored = m_GetMTSModeByVconf();
     const int autoStereo = m_GetAutoStreoMode();
@@ -319,6 +328,10 @@ bool TCAnalogMtsATSC::t_SetAnalogMTSByCallback(TVStream stream, int signal) {
 
 bool TCAnalogMtsATSC::t_GetAnalogMTSBySignal(TVStream stream, EMultiSoundMode& mode) {
     AV_LOG(4, "[TCAnalogMtsATSC::t_GetAnalogMTSBySignal] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsATSC::t_GetAnalogMTSBySignal")) {
+        mode = MULTI_SOUND_UNKNOWN;
+        return false;
+    }
     int signal = m_GetCurrentMTSModeBySignal(stream);
     if (signal == TV_ANALOG_MTS_LANG_FIRST || signal == TV_ANALOG_MTS_LANG_SECOND) {
         AV_LOG(1, "[TCAnalogMts::t_GetAnalogMTSBySignal] signal_mts_mode is Lang_First or Lang_Second [%d] => convert for OSD",
@@ -331,7 +344,7 @@ bool TCAnalogMtsATSC::t_GetAnalogMTSBySignal(TVStream stream, EMultiSoundMode& m
         mode = MULTI_SOUND_UNKNOWN;
         return true;
     }
-    mode = ConvertTypeTvStreamAnalogMTSType(static_cast<TvStreamAnalogMTSType>(signal));
+    mode = t_ConvertMTSSignal(signal);
     AV_LOG(1, "[TCAnalogMts::t_GetAnalogMTSBySignal] end, tvp_mode[%d] convert_mode[%d]", signal, mode);
     return true;
 }

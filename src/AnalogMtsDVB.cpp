@@ -111,6 +111,9 @@ void TCAnalogMtsDVB::m_ApplyDual(TVStream stream, TvStreamAnalogDualAudioType du
 
 bool TCAnalogMtsDVB::t_SetAnalogMTS(TVStream stream, EMultiSoundMode mode) {
     AV_LOG(4, "[TCAnalogMtsDVB::t_SetAnalogMTS] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsDVB::t_SetAnalogMTS")) {
+        return false;
+    }
     int signal = 0;
     int ret = 0;
     {
@@ -153,6 +156,9 @@ bool TCAnalogMtsDVB::t_SetAnalogMTS(TVStream stream, EMultiSoundMode mode) {
 
 bool TCAnalogMtsDVB::t_SetAnalogMTSByChannelTune(TVStream stream) {
     AV_LOG(4, "[TCAnalogMtsDVB::t_SetAnalogMTSByChannelTune] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsDVB::t_SetAnalogMTSByChannelTune")) {
+        return false;
+    }
     int signal = 0;
     int ret = 0;
     {
@@ -215,6 +221,9 @@ bool TCAnalogMtsDVB::t_SetAnalogMTSByChannelTune(TVStream stream) {
 
 bool TCAnalogMtsDVB::t_SetAnalogMTSByCallback(TVStream stream, int signal) {
     AV_LOG(4, "[TCAnalogMtsDVB::t_SetAnalogMTSByCallback] start, mode[%d]", signal);
+    if (t_IsNullStream(stream, "TCAnalogMtsDVB::t_SetAnalogMTSByCallback")) {
+        return false;
+    }
     int stored = 0;
     HT_CALL(vconf_get_int, HT_DIRS(1, 2), VCONFKEY_MULTI_TRACK_SOUND, &stored);
     AV_LOG(1, "[TCAnalogMtsDVB::t_SetAnalogMTSByCallback] callback_mode[%d] last_vconf_mode[%d]", signal, stored);
@@ -274,6 +283,10 @@ bool TCAnalogMtsDVB::t_SetAnalogMTSByCallback(TVStream stream, int signal) {
 
 bool TCAnalogMtsDVB::t_GetAnalogMTSBySignal(TVStream stream, EMultiSoundMode& mode) {
     AV_LOG(4, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] start");
+    if (t_IsNullStream(stream, "TCAnalogMtsDVB::t_GetAnalogMTSBySignal")) {
+        mode = MULTI_SOUND_UNKNOWN;
+        return false;
+    }
     int signal = 0;
     {
         TCScopeTrace trace(
@@ -287,7 +300,7 @@ bool TCAnalogMtsDVB::t_GetAnalogMTSBySignal(TVStream stream, EMultiSoundMode& mo
         mode = MULTI_SOUND_UNKNOWN;
         return true;
     }
-    mode = ConvertTypeTvStreamAnalogDualAudioType(static_cast<TvStreamAnalogDualAudioType>(signal));
+    mode = t_ConvertDualSignal(signal);
     AV_LOG(1, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[%d] convert_mode[%d]", signal, mode);
     return true;
 }

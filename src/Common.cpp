@@ -2,6 +2,7 @@
 
 #include "Log.h"
 #include "TCFramework.h"
+#include "instrument/CallLayer.h"  // registers this unit with the instrumentation runtime
 
 namespace tvav {
 

@@ -3,6 +3,7 @@
 #include "SizeControl.h"
 
 #include <cstdio>
+#include <mutex>
 
 #include "Log.h"
 #include "Mutex.h"
@@ -42,7 +43,20 @@ TCSizeControl* TCSizeControl::GetInstance(ORBHandle handle) {
     if (it != m_instances.end()) {
         return it->second;
     }
-    TCSizeControl* instance = TCObjectFactory::GetInstance()->GetSizeControl(handle);
+    // Without a factory, or when it builds nothing, the handle stays
+    // unregistered so that a later call can still create its controller.
+    TCObjectFactory* factory = TCObjectFactory::GetInstance();
+    if (factory == nullptr) {
+        AV_LOG(1, "[TCSizeControl::GetInstance] no object factory, no size controller for [p:%d/s:%d]", handle.p,
+               handle.s);
+        return nullptr;
+    }
+    TCSizeControl* instance = factory->GetSizeControl(handle);
+    if (instance == nullptr) {
+        AV_LOG(1, "[TCSizeControl::GetInstance] object factory made no size controller for [p:%d/s:%d]", handle.p,
+               handle.s);
+        return nullptr;
+    }
     m_instances[handle] = instance;
     return instance;
 }
@@ -88,13 +102,14 @@ TCSizeControl::TCSizeControl(ORBHandle handle)
     t_currentSrc = {0, 0, 3840, 2160};
     t_afdGeometryRect = TSRectInfo(0, 0, 1920, 1080);
 
-    // Construction of an instance is serialised by the registry's write lock,
-    // so the first constructor creates the shared mutex exactly once.
-    if (m_lock == nullptr) {
+    // The first constructor creates the shared mutex. The factory is public,
+    // so constructors may run concurrently: create it exactly once.
+    static std::once_flag lockCreated;
+    std::call_once(lockCreated, [] {
         TCMutex* mutex = new TCMutex();
         mutex->Create();
         m_lock = mutex;
-    }
+    });
 
     Reset21to9SizeInfo();
     m_prevResolution = 65536;

@@ -78,4 +78,37 @@ TEST(MtsAtsc, KoreanManualMono) {
     }
 }
 
+// The mode read from the signal (languages shown as dual, a value outside the
+// enumeration as mono), and a negative signal ending a selection unapplied.
+TEST(MtsAtsc, ModeFromTheSignalAndFailedSignalRead) {
+    const struct {
+        int signal;
+        int mode;
+        const char* message;
+    } rows[] = {
+        {0, 0, "[TCAnalogMtsATSC::t_GetAnalogMTSBySignal] detected signal is INVALID [0], return to UNKNOWN [9]"},
+        {5, 7, "[TCAnalogMts::t_GetAnalogMTSBySignal] signal_mts_mode is Lang_First or Lang_Second [5] => convert for OSD"},
+        {6, 7, "[TCAnalogMts::t_GetAnalogMTSBySignal] end, tvp_mode[4] convert_mode[7]"},
+        {7, 4, "[TCAnalogMts::t_GetAnalogMTSBySignal] end, tvp_mode[7] convert_mode[4]"},
+        {-3, 1, "[TCAnalogMtsATSC::ConvertTypeTvStreamAnalogMTSType] Invalid MTS Detect flag [-3] set to MONO"},
+    };
+    for (const auto& row : rows) {
+        ResetPlatform(kRegionIsdb, kCountryUsa);
+        Signal(row.signal);
+        TCAnalogMtsATSC atsc;
+        EMultiSoundMode mode = MULTI_SOUND_EXT_STEREO;
+        EXPECT_TRUE(atsc.GetAnalogMTSBySignal(host::DefaultStream(), mode));
+        EXPECT_EQ(mode, row.mode) << row.signal;
+        EXPECT_TRUE(host::LogContains(row.message)) << row.message;
+    }
+    ResetPlatform(kRegionIsdb, kCountryUsa);
+    Signal(-1);
+    TCAnalogMtsATSC atsc;
+    EXPECT_FALSE(atsc.SetAnalogMTS(host::DefaultStream(), MULTI_SOUND_STEREO));
+    EXPECT_TRUE(host::LogContains("[TCAnalogMtsATSC::t_SetAnalogMTS] failed to get value from vconf. sigmal_mts_mode[-1]\n"));
+    EXPECT_EQ(CountCalls("tv_stream_get_property"), 1) << "no availability check";
+    EXPECT_EQ(CountCalls("tv_stream_set_property"), 0);
+    EXPECT_EQ(FbSoundByte(), 0x99);
+}
+
 }  // namespace

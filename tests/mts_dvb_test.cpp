@@ -116,22 +116,61 @@ TEST(MtsDvb, OrderOfOutsideCallsForAUserSelection) {
         "vconf_set_int db/menu/broadcasting/audio_options/multi-track-sound 6",
         "scope TCAnalogMtsDVB::t_SetAnalogMTS --get_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "tv_stream_get_property 26",
+        "scope_end TCAnalogMtsDVB::t_SetAnalogMTS --get_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "tv_stream_get_property 26",  // the availability check
         "scope TCAnalogMtsDVB::t_SetAnalogMTS --set_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "tv_stream_set_property 26 10",
+        "scope_end TCAnalogMtsDVB::t_SetAnalogMTS --set_property(TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE)",
         "scope TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_load_audio_config",
         "fb_nv_load_audio_config",
+        "scope_end TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_load_audio_config",
         "scope TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_store_audio_config",
         "fb_nv_store_audio_config 11223308",
+        "scope_end TCAnalogMtsDVB::m_StoreDaulToFastboot --fb_nv_store_audio_config",
     };
     std::vector<std::string> calls;
     for (const host::JournalEntry& e : host::Journal()) {
-        if (e.name == "scope" || e.name.rfind("tv_stream", 0) == 0 || e.name.rfind("vconf", 0) == 0 ||
+        if (e.name.rfind("scope", 0) == 0 || e.name.rfind("tv_stream", 0) == 0 || e.name.rfind("vconf", 0) == 0 ||
             e.name.rfind("fb_nv", 0) == 0) {
             calls.push_back(e.name + (e.args.empty() ? "" : " " + e.args[0]) + (e.args.size() > 1 ? " " + e.args[1] : ""));
         }
     }
     EXPECT_EQ(calls, expected);
+}
+
+// The mode read from the signal, and the signal's default when a notification
+// finds the user's choice unavailable.
+TEST(MtsDvb, ModeFromTheSignalAndDefaultForAnUnavailableChoice) {
+    const struct {
+        int signal;
+        int mode;
+        const char* message;
+    } rows[] = {
+        {0, 0, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] detected signal is INVALID [0], return to UNKNOWN [9]"},
+        {9, 5, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[9] convert_mode[5]"},
+        {11, 0, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[11] convert_mode[0]"},
+        {-2, 0, "[TCAnalogMtsDVB::t_GetAnalogMTSBySignal] end, tvp_mode[-2] convert_mode[0]"},
+    };
+    for (const auto& row : rows) {
+        ResetPlatform(kRegionDvb, kCountryUsa);
+        Signal(row.signal);
+        TCAnalogMtsDVB dvb;
+        EMultiSoundMode mode = MULTI_SOUND_EXT_STEREO;
+        EXPECT_TRUE(dvb.GetAnalogMTSBySignal(host::DefaultStream(), mode));
+        EXPECT_EQ(mode, row.mode) << row.signal;
+        EXPECT_TRUE(host::LogContains(row.message)) << row.message;
+    }
+    ResetPlatform(kRegionDvb, kCountryUsa);
+    TCAnalogMtsDVB dvb;
+    Signal(TV_ANALOG_DUAL_DUAL);
+    ASSERT_TRUE(dvb.SetAnalogMTS(host::DefaultStream(), MULTI_SOUND_DUAL_II));
+    Signal(TV_ANALOG_DUAL_STEREO);
+    dvb.SetAnalogMTSByCallback(host::DefaultStream(), TV_ANALOG_DUAL_STEREO);
+    EXPECT_TRUE(host::LogContains("[TCAnalogMtsDVB::t_SetAnalogMTSByCallback] cannot setting to user set value, Just "
+                                  "Setting to default value [3], vconf[2]"));
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_STEREO);
+    EXPECT_EQ(StoredMode(), MULTI_SOUND_STEREO);
+    EXPECT_EQ(FbSoundByte(), 2);
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 // The sound-mode front: conversions, the operations around the region hooks,
 // the mode shown by the menu and one controller per region family.
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "AnalogMts.h"
 #include "AnalogMtsATSC.h"
 #include "AnalogMtsDVB.h"
@@ -9,21 +13,34 @@ namespace {
 
 using namespace mts_test;
 
+// Exposes the conversions of tuner values held as int.
+class TCAnalogMtsConverter : public TCAnalogMtsATSC {
+public:
+    using TCAnalogMts::t_ConvertDualSignal;
+    using TCAnalogMts::t_ConvertMTSSignal;
+};
+
 TEST(MtsFront, Conversions) {
     // Per value v: MTS type v -> mode, dual type v -> mode, mode v -> MTS type,
-    // mode v -> dual type.
+    // mode v -> dual type. Tuner values stay int outside their enumeration.
     const int rows[][5] = {
         {-1, 1, 0, 0, 0}, {0, 1, 0, 0, 0}, {1, 1, 1, 1, 1},  {2, 2, 7, 2, 3},   {3, 3, 2, 3, 0},
         {4, 7, 8, 7, 0},  {5, 5, 12, 5, 9}, {6, 6, 9, 6, 10}, {7, 4, 10, 4, 2},  {8, 1, 11, 0, 4},
         {9, 1, 5, 0, 6},  {10, 1, 6, 0, 7}, {11, 1, 0, 0, 8}, {12, 1, 0, 0, 5},  {13, 1, 0, 0, 0},
     };
     host::Reset();
-    TCAnalogMtsATSC atsc;
+    TCAnalogMtsConverter atsc;
     TCAnalogMtsDVB dvb;
     for (const auto& row : rows) {
         const int v = row[0];
-        EXPECT_EQ(atsc.ConvertTypeTvStreamAnalogMTSType(static_cast<TvStreamAnalogMTSType>(v)), row[1]) << v;
-        EXPECT_EQ(dvb.ConvertTypeTvStreamAnalogDualAudioType(static_cast<TvStreamAnalogDualAudioType>(v)), row[2]) << v;
+        EXPECT_EQ(atsc.t_ConvertMTSSignal(v), row[1]) << v;
+        EXPECT_EQ(atsc.t_ConvertDualSignal(v), row[2]) << v;
+        if (v >= 0 && v <= 7) {
+            EXPECT_EQ(atsc.ConvertTypeTvStreamAnalogMTSType(static_cast<TvStreamAnalogMTSType>(v)), row[1]) << v;
+        }
+        if (v >= 0 && v <= 10) {
+            EXPECT_EQ(dvb.ConvertTypeTvStreamAnalogDualAudioType(static_cast<TvStreamAnalogDualAudioType>(v)), row[2]);
+        }
         EXPECT_EQ(atsc.ConvertTypeEMultiSoundMode(static_cast<EMultiSoundMode>(v)), row[3]) << v;
         EXPECT_EQ(dvb.ConvertTypeEMultiSoundMode(static_cast<EMultiSoundMode>(v)), row[4]) << v;
         const bool bInvalid = v < 1 || v > 7;
@@ -89,7 +106,8 @@ TEST(MtsFront, ModeShownByTheMenu) {
         {kRegionKorea, 1, 6, true, 2, 0, 6, true},   {kRegionKorea, 0, 0, false, 2, 0, 0, true},
         {kRegionKorea, -2, 3, false, 2, 0, 3, true},  // unreadable switch: the stored mode stands
         {kRegionKorea, 0, -2, false, 2, 6, 6, false}, {kRegionDvb, 1, 0, false, 2, 0, 1, true},
-        {kRegionIsdb, 1, 3, false, 2, 0, 3, true},    {kRegionDvb, 0, -2, false, 2, 0, 1, false},
+        {kRegionIsdb, 1, 3, false, 2, 0, 3, true},    {kRegionDvb, 0, -2, false, 2, 0, 0, false},
+        {kRegionDvb, 0, 0, false, 2, 6, 1, true},  // a stored 0 is mono; after a failed read the passed 0 stands
     };
     for (const Row& row : rows) {
         ResetPlatform(row.region, kCountryUsa);
@@ -134,6 +152,45 @@ TEST(MtsFront, OneControllerPerRegionFamilyForTheProcess) {
     dvb->SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
     EXPECT_TRUE(host::LogContains("User's setting value is vaild, try to setting[6]"));
     EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_DUAL_II);
+}
+
+// Without a stream no sound operation reaches the player; each says so.
+TEST(MtsFront, NullStreamNeverReachesThePlayer) {
+    using Op = std::function<bool(TCAnalogMts&)>;
+    EMultiSoundMode mode = MULTI_SOUND_STEREO;
+    struct Row {
+        std::string operation;
+        Op call;
+    };
+    const std::vector<Row> rows = {
+        {"t_SetAnalogMTS", [](TCAnalogMts& c) { return c.SetAnalogMTS(nullptr, MULTI_SOUND_MONO); }},
+        {"t_SetAnalogMTSByCallback", [](TCAnalogMts& c) { return c.SetAnalogMTSByCallback(nullptr, 2); }},
+        {"t_GetAnalogMTSBySignal", [&](TCAnalogMts& c) { return c.GetAnalogMTSBySignal(nullptr, mode); }},
+        {"t_SetAnalogMTSByChannelTune", [](TCAnalogMts& c) { return c.SetAnalogMTSByChannelTune(nullptr); }},
+    };
+    TCAnalogMtsATSC atsc;
+    TCAnalogMtsDVB dvb;
+    const std::pair<std::string, TCAnalogMts*> controllers[] = {{"TCAnalogMtsATSC", &atsc}, {"TCAnalogMtsDVB", &dvb}};
+    for (const auto& controller : controllers) {
+        for (const Row& row : rows) {
+            const std::string message = "[" + controller.first + "::" + row.operation + "] stream is NULL";
+            ResetPlatform(kRegionDvb, kCountryUsa);
+            mode = MULTI_SOUND_STEREO;
+            EXPECT_FALSE(row.call(*controller.second)) << message;
+            EXPECT_TRUE(host::LogContains(message));
+            EXPECT_EQ(CountCalls("tv_stream_get_property") + CountCalls("tv_stream_set_property"), 0) << message;
+            EXPECT_EQ(host::FbAudio(), kFbSeed) << message;
+            EXPECT_EQ(mode, row.operation == "t_GetAnalogMTSBySignal" ? MULTI_SOUND_UNKNOWN : MULTI_SOUND_STEREO);
+        }
+    }
+    // Korea with auto stereo right after a tune: the stored mode stands.
+    ResetPlatform(kRegionKorea, kCountryKorea);
+    host::SetVconfInt(VCONFKEY_AUTO_STEREO, 1);
+    host::SetVconfInt(VCONFKEY_MULTI_TRACK_SOUND, MULTI_SOUND_DUAL_I);
+    EXPECT_TRUE(atsc.GetAnalogMTS(nullptr, mode));
+    EXPECT_EQ(mode, MULTI_SOUND_DUAL_I);
+    EXPECT_TRUE(host::LogContains("[TCAnalogMts::GetAnalogMTS][KOR] stream is NULL"));
+    EXPECT_EQ(CountCalls("tv_stream_get_property"), 0);
 }
 
 }  // namespace

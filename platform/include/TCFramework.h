@@ -84,7 +84,8 @@ public:
     static TCDebugPrint* GetInstance();
 };
 
-// Marks entry and exit of a scope; the label is journaled on entry.
+// Marks entry and exit of a scope: the label is journaled on entry ("scope")
+// and on exit ("scope_end").
 class TCScopeTrace {
 public:
     explicit TCScopeTrace(const char* label);

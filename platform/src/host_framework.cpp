@@ -272,6 +272,7 @@ HostEventManager& EventManager() {
 std::atomic<bool> g_eventManagerPresent{true};
 
 std::atomic<TCObjectFactory*> g_objectFactory{nullptr};
+std::atomic<int> g_semaphoresCreated{0};
 
 }  // namespace
 
@@ -326,7 +327,7 @@ TCScopeTrace::TCScopeTrace(const char* label) : m_label(label != nullptr ? label
     HOST_RECORD_NO_RESULT("scope", {m_label});
 }
 
-TCScopeTrace::~TCScopeTrace() = default;
+TCScopeTrace::~TCScopeTrace() { host::detail::RecordNoResult("scope_end", {m_label}); }
 
 void _TCAssert(const char* expression, const char* file, int line) {
     host::AssertReport report{expression != nullptr ? expression : "", file != nullptr ? file : "", line};
@@ -349,6 +350,7 @@ bool TCSemaphore::Create(unsigned int count) {
     if (m_created) return false;
     if (sem_init(&m_sem, 0, count) != 0) return false;
     m_created = true;
+    g_semaphoresCreated.fetch_add(1);
     return true;
 }
 
@@ -591,6 +593,8 @@ size_t AssertCount() {
     std::lock_guard<std::mutex> lock(store.mutex);
     return store.asserts.size();
 }
+
+int SemaphoresCreated() { return g_semaphoresCreated.load(); }
 
 void SetOption(int option, int value) {
     ValueStore& store = Values();

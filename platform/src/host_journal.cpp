@@ -139,6 +139,7 @@ void Reset() {
     // their location ids for the life of the process.
     SetRecording(false);
     SetCpuStatistics(false);
+    ClearPerfMarkers();
     ht::TIStorageManager::Instance()->GetStorage().Clear();
     ht::TCTrapPattern::Instance()->ClearTraps();
     ht::TCTrapPattern::Instance()->ClearQueue();

@@ -54,6 +54,11 @@ int TCLibraryRegistry::Registrations(const std::atomic<bool>* flag) const {
     return it == m_flags.end() ? 0 : it->second;
 }
 
+std::map<const std::atomic<bool>*, int> TCLibraryRegistry::Libraries() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return std::map<const std::atomic<bool>*, int>(m_flags.begin(), m_flags.end());
+}
+
 }  // namespace ht
 
 extern "C" void ht_register_library(std::atomic<bool>* libEnabled) {

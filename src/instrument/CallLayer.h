@@ -131,8 +131,45 @@ constexpr uint16_t ValueSizeCode() {
     if constexpr (std::is_enum_v<T>) return 4;
     else if constexpr (std::is_pointer_v<T> || std::is_null_pointer_v<T>) return 4;
     else if constexpr (std::is_same_v<T, TSRectInfo>) return 28;
+    else if constexpr (std::is_same_v<T, TSResolution>) return 20;
     else if constexpr (std::is_same_v<T, TSAspectRatioKey>) return 56;
     else return sizeof(T) < kIndirectSize ? static_cast<uint16_t>(sizeof(T)) : static_cast<uint16_t>(kIndirectSize - 1);
+}
+
+template <class T>
+uint32_t Low32(const T& pointer) {
+    if constexpr (std::is_null_pointer_v<T>) return 0;
+    else return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer));
+}
+
+// Hands `sink(data, size)` the recorded bytes of a value, in the size its
+// descriptor gives: the framework's records by the fields this library uses,
+// in order and zero-padded (their marshalable base holds only a vtable
+// address, no data), a pointer by its low 32 bits, anything else as it is.
+template <class T, class Sink>
+void WithBytes(const T& value, Sink&& sink) {
+    if constexpr (std::is_same_v<T, TSRectInfo>) {
+        const int32_t fields[7] = {value.x, value.y, value.width, value.height};
+        static_assert(sizeof fields == ValueSizeCode<T>());
+        sink(fields, sizeof fields);
+    } else if constexpr (std::is_same_v<T, TSResolution>) {
+        const uint32_t fields[5] = {value.horizontal, value.vertical, value.aspectratio, value.frequency,
+                                    value.scanType};
+        static_assert(sizeof fields == ValueSizeCode<T>());
+        sink(fields, sizeof fields);
+    } else if constexpr (std::is_same_v<T, TSAspectRatioKey>) {
+        const TSResolution& r = value.resolutionInfo;
+        const uint32_t fields[14] = {static_cast<uint32_t>(value.source), static_cast<uint32_t>(value.resolution),
+                                     r.horizontal, r.vertical, r.aspectratio, r.frequency, r.scanType,
+                                     static_cast<uint32_t>(value.reserved), value.dtv ? 1u : 0u};
+        static_assert(sizeof fields == ValueSizeCode<T>());
+        sink(fields, sizeof fields);
+    } else if constexpr (std::is_pointer_v<T> || std::is_null_pointer_v<T>) {
+        const uint32_t low = Low32(value);
+        sink(&low, sizeof low);
+    } else {
+        sink(&value, sizeof(T));
+    }
 }
 
 // Demangled name; enumerations get the "enum_" prefix.
@@ -177,17 +214,26 @@ constexpr uint16_t ResultSizeCode() {
 // pointer by its pointee, anything else by its own bytes; null as a null item.
 template <class T>
 void AddValue(TSCallItemHelper& helper, const T& value) {
+    auto add = [&helper](const void* data, size_t size) { helper.Add(data, size); };
     if constexpr (kIsString<T>) {
         if (value == nullptr) helper.AddNull();
         else helper.Add(value, std::strlen(value));
     } else if constexpr (FollowedPointer<T>()) {
         if (value == nullptr) helper.AddNull();
-        else helper.Add(value, sizeof(*value));
-    } else if constexpr (std::is_null_pointer_v<T>) {
-        const void* none = nullptr;
-        helper.Add(&none, sizeof(none));
+        else WithBytes(*value, add);
     } else {
-        helper.Add(&value, sizeof(T));
+        WithBytes(value, add);
+    }
+}
+
+// Appends the result in the size of its descriptor (a bool as 4 bytes).
+template <class R>
+void AddResult(TSCallItemHelper& helper, const R& result) {
+    if constexpr (std::is_same_v<R, bool>) {
+        const uint32_t widened = result ? 1u : 0u;
+        helper.Add(&widened, sizeof widened);
+    } else {
+        WithBytes(result, [&helper](const void* data, size_t size) { helper.Add(data, size); });
     }
 }
 
@@ -237,7 +283,9 @@ std::string TextOf(const T& value) {
     if constexpr (kIsString<T>) {
         return value == nullptr ? std::string() : std::string(value);
     } else {
-        return std::string(reinterpret_cast<const char*>(&value), sizeof(T));
+        std::string text;
+        WithBytes(value, [&text](const void* data, size_t size) { text.assign(static_cast<const char*>(data), size); });
+        return text;
     }
 }
 
@@ -346,7 +394,9 @@ __attribute__((noinline)) R RecordedCall(const TSCodeLocation& site, TCDirection
     }
 
     const bool bCpu = manager->IsCpuStatisticsEnabled();
-    auto finish = [&](const void* result, size_t resultSize) {
+    // Closes the call with its after-call record; `result` is null when the
+    // callee returns nothing or threw.
+    auto finish = [&](const R* result) {
         if (bCpu) cpu.Stop();
         TSCallItemHelper after(store, kRecordAfterCall, 0);
         if (bCpu) {
@@ -355,18 +405,30 @@ __attribute__((noinline)) R RecordedCall(const TSCodeLocation& site, TCDirection
             after.Add(bytes, sizeof(bytes));
         }
         AddArguments(after, directions, kDirAfter, stored, Seq{});
-        if (result != nullptr) after.Add(result, resultSize);
+        if constexpr (!std::is_void_v<R>) {
+            if (result != nullptr) AddResult(after, *result);
+        }
         after.Commit();
+    };
+    // A callee that throws still gets its after-call record, then the
+    // exception goes on to the caller.
+    auto invoke = [&]() -> R {
+        try {
+            return std::apply(call, stored);
+        } catch (...) {
+            finish(nullptr);
+            throw;
+        }
     };
     if (bCpu) cpu.Start();
     if constexpr (std::is_void_v<R>) {
-        std::apply(call, stored);
+        invoke();
         if (TCTrapPattern::Instance()->IsEnabled()) TrapPoint(site, stored, 0);
-        finish(nullptr, 0);
+        finish(nullptr);
     } else {
-        R result = std::apply(call, stored);
+        R result = invoke();
         if (TCTrapPattern::Instance()->IsEnabled()) TrapPoint(site, stored, result);
-        finish(&result, sizeof(R));
+        finish(&result);
         return result;
     }
 }

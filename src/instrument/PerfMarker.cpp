@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "CallLayer.h"  // registers this unit with the instrumentation runtime
+
 namespace tvav {
 namespace {
 

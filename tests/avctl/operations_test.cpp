@@ -39,8 +39,7 @@ TEST(AvctlOperations, NamesResolveToOneForm) {
         const char* error;
     };
     const Case cases[] = {
-        {"GetSize", "", "TCSizeControl::GetSize", ""},
-        {"TCSizeControl::GetSize", "", "TCSizeControl::GetSize", ""},
+        {"GetSize", "", "TCSizeControl::GetSize", ""}, {"TCSizeControl::GetSize", "", "TCSizeControl::GetSize", ""},
         {"SetAnalogMTS", "2", "TCAnalogMts::SetAnalogMTS", ""},  // the flag's default
         {"SetAnalogMTS", "2 false", "TCAnalogMts::SetAnalogMTS", ""},
         {"GetAnalogMTS", "mode=3", "TCAnalogMts::GetAnalogMTS", ""},  // a preset is no argument
@@ -80,12 +79,10 @@ TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
         {"SetPrevResolutionInfo", "0x10002 720 4x0", "bad number '4x0' for vertical"},
         {"SetLiveTvShowState", "2", "bad boolean '2' for onOff"},
         // A tuner code may be negative even where its enumeration is unsigned.
-        {"ConvertTypeTvStreamAnalogMTSType", "-1", ""},
-        {"CheckScreenFitOption", "0,0,0,2 2", ""},
+        {"ConvertTypeTvStreamAnalogMTSType", "-1", ""}, {"CheckScreenFitOption", "0,0,0,2 2", ""},
         {"CheckScreenFitOption", "0,0,2 2", "4 comma-separated fields: profileId,pipelineType,reserved,pictureSize"},
         {"CheckScreenFitOption", "0,0,0,x 2", "bad number 'x' for sourceInfo"},
-        {"Set21to9SizeInfo", "true,1,0,132,948", ""},
-        {"Set21to9SizeInfo", "1,1,1,0", "5 comma-separated fields"},
+        {"Set21to9SizeInfo", "true,1,0,132,948", ""}, {"Set21to9SizeInfo", "1,1,1,0", "5 comma-separated fields"},
         {"Set21to9SizeInfo", "1,1,yes,0,0", "bad boolean 'yes' for info"},
         {"GetSize", "colour=1", "GetSize has no out parameter 'colour'"},
         {"GetCoarse", "value=x", "bad number 'x' for value"},

@@ -25,15 +25,15 @@ namespace host {
 // every set result and fb_terminate_server 0, aspect-ratio agent and event
 // manager present (agent store emptied, default picture size 0), ATSC 3.0
 // agent absent, caller "avctl", recording off, log threshold none, log
-// capture on; journal, log, asserts, events, call store and trap queue
-// cleared.
+// capture and journal on; journal, log, asserts, events, performance markers,
+// call store and trap queue cleared.
 void Reset();
 
 // ---------------------------------------------------------------------------
 // Journal: every outside call the library makes, in order.
 // ---------------------------------------------------------------------------
 struct JournalEntry {
-    std::string name;               // e.g. "tv_stream_get_property", "scope", "event"
+    std::string name;               // e.g. "tv_stream_get_property", "scope", "scope_end", "event"
     std::vector<std::string> args;  // as written in the journal (see Format below)
     std::string result;             // "" when the call has no result
 };
@@ -75,6 +75,9 @@ void SetLogThreshold(int level);
 void SetLogCapture(bool on);
 // True when a captured line's text contains `text`.
 bool LogContains(const std::string& text);
+
+// Framework semaphores created since the process started (not reset).
+int SemaphoresCreated();
 
 struct AssertReport {
     std::string expression;
@@ -201,6 +204,18 @@ std::optional<bool> LetterboxDetector();
 void SetLookupPictureSize(int code, const KOVARect_t& rect);
 void SetLookupCrop(int code, const KOVARect_t& rect);
 void ClearLookupOverrides();
+
+// ---------------------------------------------------------------------------
+// Kernel
+// ---------------------------------------------------------------------------
+// A performance marker handed to prctl option 666: the text as a C string and
+// the length passed with it.
+struct PerfMarker {
+    std::string text;
+    unsigned long length = 0;
+};
+std::vector<PerfMarker> PerfMarkers();
+void ClearPerfMarkers();
 
 // ---------------------------------------------------------------------------
 // Instrumentation runtime

@@ -188,23 +188,32 @@ public:
 // Gives the site its location id, building and saving the location on the
 // first call (describe(TCCallLocation&) adds its argument and result types).
 // Concurrent first calls at one site produce exactly one location: the first
-// thread claims the slot, the others wait until the id is published.
+// thread claims the slot, the others wait until the id is published. When
+// building the location throws, the claim is given back (the next caller
+// tries again) and the exception goes on to the caller.
 template <class Describe>
 uint32_t AcquireLocationId(TIStorageManager& manager, const TSCodeLocation& site, Describe&& describe) {
     constexpr uint32_t kClaimed = UINT32_MAX;
-    uint32_t id = site.locationId->load(std::memory_order_acquire);
-    if (id != 0 && id != kClaimed) return id;
-    uint32_t expected = 0;
-    if (site.locationId->compare_exchange_strong(expected, kClaimed, std::memory_order_acq_rel)) {
-        TCCallLocation location(site.file, site.line, site.function);
-        id = manager.NewLocationId();
-        describe(location);
-        manager.GetStorage().SaveLocation(id, location);
+    for (;;) {
+        uint32_t id = site.locationId->load(std::memory_order_acquire);
+        if (id != 0 && id != kClaimed) return id;
+        if (id == kClaimed) {
+            std::this_thread::yield();
+            continue;
+        }
+        if (!site.locationId->compare_exchange_strong(id, kClaimed, std::memory_order_acq_rel)) continue;
+        try {
+            TCCallLocation location(site.file, site.line, site.function);
+            id = manager.NewLocationId();
+            describe(location);
+            manager.GetStorage().SaveLocation(id, location);
+        } catch (...) {
+            site.locationId->store(0, std::memory_order_release);
+            throw;
+        }
         site.locationId->store(id, std::memory_order_release);
         return id;
     }
-    while ((id = site.locationId->load(std::memory_order_acquire)) == kClaimed) std::this_thread::yield();
-    return id;
 }
 
 // ---------------------------------------------------------------------------
@@ -366,6 +375,8 @@ public:
     size_t LibraryCount() const;      // distinct flags still registered
     // Registrations minus deregistrations of one flag (0 when unknown).
     int Registrations(const std::atomic<bool>* flag) const;
+    // The same for every flag still registered.
+    std::map<const std::atomic<bool>*, int> Libraries() const;
 
 private:
     TCLibraryRegistry() = default;
