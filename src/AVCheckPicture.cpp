@@ -7,6 +7,7 @@
 #include "Common.h"
 #include "Log.h"
 #include "SizeControl.h"
+#include "SizeControlRules.h"
 #include "instrument/CallLayer.h"
 #include "instrument/PerfMarker.h"
 #include "vconf.h"
@@ -21,13 +22,15 @@ using tvav::kResolutionsFit4by3;
 using tvav::kSourcesAV;
 using tvav::kSourceSetS;
 using tvav::TSCodeRange;
+using tvav::sizecontrol::CallerName;
+using tvav::sizecontrol::IsPlaybackSource;
+using tvav::sizecontrol::kResolution2560x1080;
 
 namespace {
 
 constexpr int kOptionRegion = 0;
 const ORBHandle kMainHandle(1, 0);
 
-constexpr int32_t kPlaybackSources[] = {29, 36};
 // External inputs whose PC timing blocks picture sizes on 21:9 panels; sources
 // 10-12 count only on the PC pipeline.
 constexpr TSCodeRange kSources21to9External[] = {{13, 16}, {20, 22}};
@@ -37,7 +40,6 @@ constexpr int32_t kPipelineTypePc = 3;
 // PC modes of the AV output controller.
 constexpr int32_t kPcModeTimings[] = {1, 2};
 constexpr int32_t kPcModeScreenMirroring = 3;
-constexpr kova_resolution_e kResolution2560x1080 = 0x5005B;
 
 // Picture-in-picture sizes that put the pictures side by side.
 constexpr int32_t kPipSideBySideSizes[] = {2, 3};
@@ -90,9 +92,7 @@ void TCAVCheck::CheckPictureSize(TVStream stream, TSAspectRatioKey key, TSSource
            key.resolution);
     AV_LOG(4, "[TCAVCheck::%s] profileId : %d , pipelineType : %d , EPictureSize : %d", __FUNCTION__,
            sourceInfo.profileId, sourceInfo.pipelineType, size);
-    OrbServiceAPIManager* api =
-        OrbServiceAPIManager::GetInstance(ORB_SERVICE_SIGNAL_OBJECT_PATH, ORB_SERVICE_SIGNAL_INTERFACE);
-    const std::string caller = api != nullptr ? api->GetCallerProperties().name : std::string();
+    const std::string caller = CallerName();
     AV_LOG(1, "[ORB_PICTURE][TCAVCheck::%s] Last call app : %s", __FUNCTION__, caller.c_str());
 
     if (size < 0 || size >= kFirstUnofferedSize) {
@@ -116,8 +116,7 @@ void TCAVCheck::CheckPictureSize(TVStream stream, TSAspectRatioKey key, TSSource
         return;
     }
 
-    if (InList(kPlaybackSources, key.source) &&
-        (key.resolutionInfo.horizontal == 0 || key.resolutionInfo.vertical == 0)) {
+    if (IsPlaybackSource(key.source) && (key.resolutionInfo.horizontal == 0 || key.resolutionInfo.vertical == 0)) {
         AV_LOG(1,
                "[ORB_PICTURE][TCAVCheck::%s] playback pipeline[%d] && resolutionInfo.horizontal[%d], vertical[%d], "
                "resturn false",
@@ -214,7 +213,7 @@ void TCAVCheck::CheckPictureSizeSubMenu(TSAspectRatioKey key, EPictureSizeType s
     switch (submenu) {
         case P_SIZESUB_AUTOWIDE:
         case P_SIZESUB_SCREENMODE: {
-            if (!InList(kSizesAutoWideMenu, size) || (InList(kPlaybackSources, key.source) && !key.dtv)) {
+            if (!InList(kSizesAutoWideMenu, size) || (IsPlaybackSource(key.source) && !key.dtv)) {
                 break;
             }
             if (submenu == P_SIZESUB_SCREENMODE) {

@@ -211,8 +211,7 @@ int TCSizeControl::t_ResLookupGetRectSize(TSAspectRatioKey, EPictureSizeType& si
     code = GeometryCode(size);
     AV_LOG(1, "[%s-%s] t_ResLookupGetRectSize", kClassName, m_strHandle.c_str());
     AV_LOG(1, "[%s-%s] ePictureSizeType[%d] convert to eSize[%d]", kClassName, m_strHandle.c_str(), size, code);
-    // The lookup belongs to the geometry computation; its marker and trace say so.
-    tvav::PerfScope marker(kClassName, "t_GetRectSizeByLookupTable", "-res_lookup_get_picture_size");
+    tvav::PerfScope marker(kClassName, __FUNCTION__, "-res_lookup_get_picture_size");
     TCScopeTrace trace("TCSizeControl::t_GetRectSizeByLookupTable - res_lookup_get_picture_size");
     HT_CALL(res_lookup_get_picture_size, HT_DIRS(1, 2), code, &rect);
     return 1;

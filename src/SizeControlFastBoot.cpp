@@ -67,7 +67,6 @@ int32_t Listed(const int32_t (&codes)[N], int32_t value) {
 
 void TCSizeControl::m_StoreFBPictureSize(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
                                          TSPictureSizeOption option, bool bUseGiven) {
-    HT_SCOPE_CONTAINER(scope, ht::kDirBefore | ht::kDirAfter);
     key.source = StoreSource(key.source);
     if (m_handle.p != kMainP) {
         return;
@@ -98,6 +97,8 @@ void TCSizeControl::m_StoreFBPictureSize(TVStream stream, TSAspectRatioKey key, 
     record.panorama = option.bPanoramaOption ? 1 : 0;
     record.reserved0 = kReserved0;
     record.reserved1 = kReserved1;
+    // Opened after the values it keeps: their final values are read when it closes.
+    HT_SCOPE_CONTAINER(scope, ht::kDirBefore | ht::kDirAfter);
     ht::TCScopeHandler::Instance(scope).m_Store(fbSource);
     ht::TCScopeHandler::Instance(scope).m_Store(fbResolution);
     ht::TCScopeHandler::Instance(scope).m_Store(record);
@@ -116,12 +117,12 @@ void TCSizeControl::m_StoreFBPictureSize(TVStream stream, TSAspectRatioKey key, 
 }
 
 void TCSizeControl::m_CheckSavedPictureinfoFB(TVStream stream, TSAspectRatioKey key, EPictureSizeType size) {
-    HT_SCOPE_CONTAINER(scope, ht::kDirBefore | ht::kDirAfter);
     key.source = StoreSource(key.source);
     const uint8_t fbSource = static_cast<uint8_t>(t_GetFBSource(key));
     const uint8_t fbResolution = kFastBootResolutions[t_ConvertResolutionToResolutionMode(key.resolution)];
 
     FB_SCREEN_CONFIG saved = {};
+    HT_SCOPE_CONTAINER(scope, ht::kDirBefore | ht::kDirAfter);
     HT_CALL(fb_nv_load_screen_config_res, HT_DIRS(1, 1, 2), fbSource, fbResolution, &saved);
     ht::TCScopeHandler::Instance(scope).m_Store(saved);
     AV_LOG(1,

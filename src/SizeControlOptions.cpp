@@ -222,7 +222,8 @@ int TCSizeControl::m_GetDefaultScreenSizeType(EPictureSizeType& size) {
 }
 
 // ---------------------------------------------------------------------------
-// Readers
+// Readers. They hold m_lock: the option store's key reads the PC mode, and the
+// fast-boot mirror the custom offset, both written by the setters under it.
 // ---------------------------------------------------------------------------
 int TCSizeControl::GetPictureSize(TSAspectRatioKey key, EPictureSizeType& size) {
     AV_LOG(4, "[%s-%s] is called", kClassName, m_strHandle.c_str());
@@ -268,8 +269,6 @@ int TCSizeControl::GetPictureSize(TSAspectRatioKey key, EPictureSizeType& size) 
 }
 
 int TCSizeControl::GetAutoWideOption(TSAspectRatioKey key, bool& onOff) {
-    // The option store's key reads the PC mode and the fast-boot mirror the
-    // custom offset, both written by the setters under m_lock.
     TCMutexGuard guard(m_lock);
     tvav::PerfBeginTV(kClassName, __FUNCTION__);
     AV_LOG(4, "[%s-%s] is called", kClassName, m_strHandle.c_str());
@@ -291,8 +290,6 @@ int TCSizeControl::m_GetAutoWideOption(TSAspectRatioKey key, bool& onOff, EPictu
 }
 
 int TCSizeControl::GetScreenMode(TSAspectRatioKey key, EScreenModeData& mode) {
-    // The option store's key reads the PC mode and the fast-boot mirror the
-    // custom offset, both written by the setters under m_lock.
     TCMutexGuard guard(m_lock);
     AV_LOG(4, "[%s-%s] is called", kClassName, m_strHandle.c_str());
     EPictureSizeType size = PICTURESIZETYPE_16_9;
@@ -304,8 +301,6 @@ int TCSizeControl::GetScreenMode(TSAspectRatioKey key, EScreenModeData& mode) {
 }
 
 int TCSizeControl::GetPanoramaOption(TSAspectRatioKey key, bool& onOff) {
-    // The option store's key reads the PC mode and the fast-boot mirror the
-    // custom offset, both written by the setters under m_lock.
     TCMutexGuard guard(m_lock);
     AV_LOG(4, "[%s-%s] called!!", kClassName, m_strHandle.c_str());
     EPictureSizeType size = PICTURESIZETYPE_16_9;
