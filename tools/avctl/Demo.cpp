@@ -132,6 +132,112 @@ const DemoStep kSteps[] = {
      "expect result true\n"
      "expect prop 26 10\n"
      "expect fb-audio 00000008\n"},
+
+    {"An input's picture options start from the regional defaults",
+     "Each input keeps, per picture size, a record of picture options in the aspect-ratio\n"
+     "agent (auto wide, 4:3 screen mode, screen fit, offset, panorama). The first read of\n"
+     "the digital tuner at 1080i in region 6, country 7 creates it: auto wide on, 4:3\n"
+     "pictures shown as 4:3 (mode 3). The same options are mirrored into the fast-boot\n"
+     "screen record of that input (source 0, resolution 2) for the next power-on.",
+     "handle 1 0\n"
+     "option 0 6\n"
+     "country 7\n"
+     "vconf memory/mls/state 0\n"
+     "key source=0 dtv=true res=0x10002 h=1920 v=1080 ar=3\n"
+     "GetAutoWideOption\n"
+     "expect out onOff true\n"
+     "expect agent-option 0 2 0 1,3,0,0,0,0,0,0,0\n"
+     "expect fb 0 2 0001ff03000100__0000000000000000\n"},
+
+    {"Which picture sizes may the menu offer?",
+     "The picture-size menu asks the capability checks before it shows an entry: the\n"
+     "21:9 letterbox size is offered on a digital input at this resolution, size 7 never;\n"
+     "the auto-wide sub-menu is offered for 16:9 in this region.",
+     "CheckPictureSize 0,0,0,5\n"
+     "expect out bCheck true\n"
+     "CheckPictureSize 0,0,0,7\n"
+     "expect out bCheck false\n"
+     "CheckPictureSizeSubMenu 0 0\n"
+     "expect out bCheck true\n"},
+
+    {"The road of a picture-size change",
+     "The user picks 4:3. The controller switches the panel's 21:9 output off, stores the\n"
+     "size and mirrors it into the fast-boot record, switches the letterbox detector off,\n"
+     "looks up the rectangles (a 1440x1080 pillarbox) and writes source and destination\n"
+     "to the video sink (property 610). Event 82 announces the change, and this first\n"
+     "write after boot ends the fast-boot video server.",
+     "sysinfo 303 true\n"
+     "sysinfo 254 14\n"
+     "SetPictureSize 3 true\n"
+     "expect result 1\n"
+     "expect call avoc_set_wide_screen_mode 0 0\n"
+     "expect agent-size 0 2 true 3\n"
+     "expect fb 0 2 0300ff00000100__0000000000000000\n"
+     "expect lbd off\n"
+     "expect sink 0,0,1920,1080 240,0,1440,1080\n"
+     "expect event 82\n"
+     "expect call fb_terminate_server\n"},
+
+    {"Back to 16:9: the broadcast's AFD takes over",
+     "With auto wide on, 16:9 hands the picture to the AFD path. The service is a 4:3\n"
+     "coded 720x576 frame signalling AFD 10 (16:9 picture in the centre): the controller\n"
+     "reads the code from the player (property 505), crops the centre 75 % of the height\n"
+     "and fills the panel. When the broadcaster switches to AFD 9 (4:3 in the centre) the\n"
+     "service calls ChangeVideoSizeByAFD and the 4:3 screen mode decides: a pillarbox.",
+     "key res=0x10001 h=720 v=576 ar=2\n"
+     "prop 505 10\n"
+     "SetPictureSize 0 true\n"
+     "expect call tv_stream_get_property 505\n"
+     "expect sink 0,72,720,432 0,0,1920,1080\n"
+     "expect event 2817\n"
+     "ChangeVideoSizeByAFD 9 -1\n"
+     "expect sink 0,0,720,576 240,0,1440,1080\n"},
+
+    {"An application places the video in a window",
+     "An application asks for a 960x540 window at (100, 50) with SetSize (x, y, height,\n"
+     "width). The controller looks up the source for 16:9 and writes the application's\n"
+     "destination; while the window is open the menu cannot change the picture size.",
+     "caller com.example.guide\n"
+     "SetSize 100 50 540 960\n"
+     "expect result 1\n"
+     "expect state 1\n"
+     "expect sink 0,0,720,576 100,50,960,540\n"
+     "SetPictureSize 3 true\n"
+     "expect result 0\n"
+     "expect no-sink-write\n"},
+
+    {"Back to full size",
+     "When the application closes its window, SetDefaultSize brings the menu's picture\n"
+     "back: 16:9 with auto wide on, so the AFD path shapes it again.",
+     "SetDefaultSize\n"
+     "expect state 0\n"
+     "expect sink 0,72,720,432 0,0,1920,1080\n"},
+
+    {"The user zooms and moves a custom picture",
+     "On the custom size the user enlarges the picture in steps (8 across, 6 down) and\n"
+     "moves it within those steps; the steps go to the crop lookup as the offset and are\n"
+     "kept in the custom record. With no zoom and screen fit on, a move shifts the\n"
+     "picture itself, two pixels per step: (2, -3) crops 4 columns and 6 lines.",
+     "key res=0x10002 h=1920 v=1080 ar=3\n"
+     "SetPictureSize 2 true\n"
+     "SetZoomSize 8 6\n"
+     "expect call res_lookup_get_video_crop 33 _ _ _ _ _ 2 0,0,8,6\n"
+     "SetZoomPosition 3 -2\n"
+     "expect agent-option 0 2 2 _,_,1,1,3,-2,6,8,_\n"
+     "SetZoomSize 0 0\n"
+     "SetZoomPosition 2 -3\n"
+     "expect sink 0,0,1916,1074 4,6,1916,1074\n"},
+
+    {"An application window and the way back",
+     "An application sets both rectangles with SetCropVideo; the menu then only stores\n"
+     "its choices. SetDefaultSize returns to the menu's picture, including the custom\n"
+     "picture's remembered screen-fit position.",
+     "SetCropVideo 0,0,960,540 480,270,960,540\n"
+     "expect state 2\n"
+     "expect sink 0,0,960,540 480,270,960,540\n"
+     "SetDefaultSize\n"
+     "expect state 0\n"
+     "expect sink 0,0,1916,1074 4,6,1916,1074\n"},
 };
 
 // Writes to the terminal and, when asked, to the transcript.
