@@ -216,10 +216,26 @@ private:
     int m_GetAutoWideOption(TSAspectRatioKey key, bool& onOff, EPictureSizeType size);
     bool m_IsNeedToAutoWideSetting(TVStream stream, TSAspectRatioKey key, EPictureSizeType size);
     bool m_SettingToAutoWideSize(TVStream stream, TSAspectRatioKey key);
+    // Steps shared by the AFD and WSS paths.
+    int32_t m_GetSignalScreenMode(TVStream stream, TSAspectRatioKey key, int screenModePreview,
+                                  EPictureSizeType& pictureSize);
+    int m_ApplySignalSize(TVStream stream, TSAspectRatioKey key, EPictureSizeType psType,
+                          EPictureSizeType pictureSize, unsigned char afd, bool bLogSource);
+    // Steps shared by the two picture-size setters.
+    bool m_HandOverToAutoWide(TVStream stream, TSAspectRatioKey key, EPictureSizeType size);
+    bool m_RestoreRememberedOffset(TVStream stream, TSAspectRatioKey key, EPictureSizeType size, bool bStoreFB,
+                                   int& result);
+    bool m_SwitchLetterboxDetector(TVStream stream, TSAspectRatioKey key, EPictureSizeType size, bool bTraced);
 
     // Screen fit.
     int m_CheckScreenFitAutowork(TVStream stream, TSAspectRatioKey key, EScreenFitOptionType& result);
     void m_UpdatePCMode(TVStream stream, TSAspectRatioKey key);
     bool m_CheckScreenFitPosition(TVStream stream, EPictureSizeType size, TSAspectRatioKey key, int x, int y, int w,
                                   int h);
+    // Zoom steps: stores the stepped record and applies the picture.
+    int m_ApplyZoomStep(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
+                        const TSPictureSizeOption& option, TIAspectRatioAgent* agent);
+    // Application windows: writes source and destination to the sink inside
+    // the scope trace `traceLabel`; returns the sink call's result.
+    int m_WriteSinkRect(TVStream stream, const TSRectInfo& src, const TSRectInfo& dst, const char* traceLabel);
 };

@@ -1,6 +1,8 @@
 // Picture-size application: the menu request and the signal re-apply, the
 // hand-over to automatic wide (AFD or WSS), the auto-wide option setter and
 // the 21:9 letterbox crop.
+#include <optional>
+
 #include "AVCheck.h"
 #include "Log.h"
 #include "Mutex.h"
@@ -12,16 +14,8 @@
 #include "tv_stream.h"
 #include "vconf.h"
 
-using tvav::InList;
-using tvav::sizecontrol::IsPlaybackSource;
-using tvav::sizecontrol::kAfdNone;
-using tvav::sizecontrol::kAnalysisP;
-using tvav::sizecontrol::kClassName;
-using tvav::sizecontrol::kMainP;
-using tvav::sizecontrol::kPipP;
-using tvav::sizecontrol::kResolution2560x1080;
-using tvav::sizecontrol::StoreSource;
-using tvav::sizecontrol::TCAspectRatioAgentAccess;
+using namespace tvav;
+using namespace tvav::sizecontrol;
 
 namespace {
 
@@ -42,7 +36,7 @@ TSRectInfo OffsetOf(const TSPictureSizeOption& option) {
 }  // namespace
 
 int TCSizeControl::SetPictureSize(TVStream stream, TSAspectRatioKey key, EPictureSizeType size, bool bSave) {
-    tvav::PerfScope marker(kClassName, "SetPictureSize", " 2");
+    PerfScope marker(kClassName, "SetPictureSize", " 2");
     TCScopeTrace trace("TCSizeControl::SetPictureSizeNew");
     const char* handle = m_strHandle.c_str();
     TCMutexGuard guard(m_lock);
@@ -102,56 +96,18 @@ int TCSizeControl::SetPictureSize(TVStream stream, TSAspectRatioKey key, EPictur
         return 1;
     }
 
-    if (m_IsNeedToAutoWideSetting(stream, key, size)) {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] m_IsNeedToAutoWideSetting() - true case [p:%d/s:%d]", kClassName, handle,
-               m_handle.p, m_handle.s);
-        if (m_SettingToAutoWideSize(stream, key)) {
-            return 1;
-        }
+    if (m_HandOverToAutoWide(stream, key, size)) {
+        return 1;
     }
-    AV_LOG(1, "[ORB_PICTURE][%s-%s] m_IsNeedToAutoWideSetting() return false, does not supported AFD/WSS [%d] ",
-           kClassName, handle, size);
-
-    if (size == PICTURESIZETYPE_CAPTION || size == PICTURESIZETYPE_CUSTOM) {
-        TSPictureSizeOption option;
-        m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
-        const TSRectInfo offset = OffsetOf(option);
-        if (size == PICTURESIZETYPE_CAPTION) {
-            t_captionOffset = offset;
-            AV_LOG(1,
-                   "[ORB_PICTURE][%s-%s] Caption, setting to offset value by last_memory x[%d], y[%d], w[%d], h[%d]",
-                   kClassName, handle, offset.x, offset.y, offset.width, offset.height);
-        } else {
-            t_customOffset = offset;
-            if (m_CheckScreenFitPosition(stream, size, key, offset.x, offset.y, offset.width, offset.height)) {
-                AV_LOG(1,
-                       "[ORB_PICTURE][%s-%s] Custom, SetZoomPosition by last_memory x[%d], y[%d], w[%d], h[%d]",
-                       kClassName, handle, offset.x, offset.y, offset.width, offset.height);
-                return SetScreenFitPosition(stream, key, offset.x, offset.y);
-            }
-            AV_LOG(1,
-                   "[ORB_PICTURE][%s-%s] Custom, setting to offset value by last_memory x[%d], y[%d], w[%d], h[%d]",
-                   kClassName, handle, offset.x, offset.y, offset.width, offset.height);
-        }
+    int offsetResult = 0;
+    if (m_RestoreRememberedOffset(stream, key, size, false, offsetResult)) {
+        return offsetResult;
     }
-
     if (size != PICTURESIZETYPE_ZOOM) {
         t_zoomOffset = TSRectInfo(0, 0, 0, 0);
     }
-
-    if (size == PICTURESIZETYPE_21_9_AUTO) {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] changing p.size to PictureSize Auto, turn on the dsp", kClassName, handle);
-        lumvideo_api_set_lbd_on();
-        if (t_21to9SizeInfo.bUpdated) {
-            const TS21to9SizeInfo info = t_21to9SizeInfo;
-            Set21to9_AutoSize(stream, key, info.bLogoDetected, info.bCaptionDetected, info.TopBlankLine,
-                              info.BottomBlankLine);
-            return 1;
-        }
-    } else {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] changing p.size[%d], turn off the dsp ", kClassName, handle, size);
-        lumvideo_api_set_lbd_off();
-        Reset21to9SizeInfo();
+    if (m_SwitchLetterboxDetector(stream, key, size, false)) {
+        return 1;
     }
 
     const int refreshed = RefreshGFXRectSize(stream);
@@ -210,62 +166,20 @@ int TCSizeControl::SetPictureSize(TVStream stream, TSAspectRatioKey key) {
     AV_LOG(1, "[ORB_PICTURE][%s-%s] detect value is changed, ZoomOffset is setting to default", kClassName, handle);
     t_zoomOffset = TSRectInfo(0, 0, 0, 0);
 
-    if (m_IsNeedToAutoWideSetting(stream, key, size)) {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] m_IsNeedToAutoWideSetting() - true case [p:%d/s:%d]", kClassName, handle,
-               m_handle.p, m_handle.s);
-        if (m_SettingToAutoWideSize(stream, key)) {
-            return 1;
-        }
+    if (m_HandOverToAutoWide(stream, key, size)) {
+        return 1;
     }
-    AV_LOG(1, "[ORB_PICTURE][%s-%s] m_IsNeedToAutoWideSetting() return false, does not supported AFD/WSS [%d] ",
-           kClassName, handle, size);
-
-    if ((size == PICTURESIZETYPE_CAPTION || size == PICTURESIZETYPE_CUSTOM) &&
-        GetCurrentScreenState() == SCREENSTATE_FULLSIZE && m_handle.p == kMainP && !bMLS && !bMHL) {
-        TSPictureSizeOption option;
-        m_GetPictureSizeDetailInfo(size, key, option, true, stream);
-        const TSRectInfo offset = OffsetOf(option);
-        if (size == PICTURESIZETYPE_CAPTION) {
-            t_captionOffset = offset;
-            AV_LOG(1,
-                   "[ORB_PICTURE][%s-%s] Caption, setting to offset value by last_memory x[%d], y[%d], w[%d], h[%d]",
-                   kClassName, handle, offset.x, offset.y, offset.width, offset.height);
-        } else {
-            t_customOffset = offset;
-            if (m_CheckScreenFitPosition(stream, size, key, offset.x, offset.y, offset.width, offset.height)) {
-                AV_LOG(1,
-                       "[ORB_PICTURE][%s-%s] Custom, SetZoomPosition by last_memory x[%d], y[%d], w[%d], h[%d]",
-                       kClassName, handle, offset.x, offset.y, offset.width, offset.height);
-                return SetScreenFitPosition(stream, key, offset.x, offset.y);
-            }
-            AV_LOG(1,
-                   "[ORB_PICTURE][%s-%s] Custom, setting to offset value by last_memory x[%d], y[%d], w[%d], h[%d]",
-                   kClassName, handle, offset.x, offset.y, offset.width, offset.height);
-        }
+    // Remembered offsets only for the main path's own full-size picture.
+    int offsetResult = 0;
+    if (GetCurrentScreenState() == SCREENSTATE_FULLSIZE && m_handle.p == kMainP && !bMLS && !bMHL &&
+        m_RestoreRememberedOffset(stream, key, size, true, offsetResult)) {
+        return offsetResult;
     }
 
     const int refreshed = RefreshGFXRectSize(stream);
     AV_LOG(1, "[%s-%s] RefreshGFXRectSize() ret[%d]", kClassName, handle, refreshed);
-
-    if (size == PICTURESIZETYPE_21_9_AUTO) {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] changing p.size to PictureSize Auto, turn on the dsp", kClassName, handle);
-        {
-            TCScopeTrace lbdTrace("TCSizeControl::SetPictureSize - lumvideo_api_set_lbd_on");
-            lumvideo_api_set_lbd_on();
-        }
-        if (t_21to9SizeInfo.bUpdated) {
-            const TS21to9SizeInfo info = t_21to9SizeInfo;
-            Set21to9_AutoSize(stream, key, info.bLogoDetected, info.bCaptionDetected, info.TopBlankLine,
-                              info.BottomBlankLine);
-            return 1;
-        }
-    } else {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] changing p.size[%d], turn off the dsp ", kClassName, handle, size);
-        {
-            TCScopeTrace lbdTrace("TCSizeControl::SetPictureSize - lumvideo_api_set_lbd_off");
-            lumvideo_api_set_lbd_off();
-        }
-        Reset21to9SizeInfo();
+    if (m_SwitchLetterboxDetector(stream, key, size, true)) {
+        return 1;
     }
 
     // Rectangles by screen state: an application's window keeps its own.
@@ -325,8 +239,82 @@ int TCSizeControl::SetPictureSize(TVStream stream, TSAspectRatioKey key) {
     return result;
 }
 
+// Automatic wide governs the size: the AFD or WSS path has set the picture.
+// False lets the setter go on with its own path.
+bool TCSizeControl::m_HandOverToAutoWide(TVStream stream, TSAspectRatioKey key, EPictureSizeType size) {
+    if (m_IsNeedToAutoWideSetting(stream, key, size)) {
+        AV_LOG(1, "[ORB_PICTURE][%s-%s] m_IsNeedToAutoWideSetting() - true case [p:%d/s:%d]", kClassName,
+               m_strHandle.c_str(), m_handle.p, m_handle.s);
+        if (m_SettingToAutoWideSize(stream, key)) {
+            return true;
+        }
+    }
+    AV_LOG(1, "[ORB_PICTURE][%s-%s] m_IsNeedToAutoWideSetting() return false, does not supported AFD/WSS [%d] ",
+           kClassName, m_strHandle.c_str(), size);
+    return false;
+}
+
+// Caption and custom sizes take their remembered offset back from the option
+// record (bStoreFB: also mirrored to the fast-boot store). True when the
+// custom offset is a screen-fit position: that step then applies the picture
+// and `result` is its result.
+bool TCSizeControl::m_RestoreRememberedOffset(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
+                                              bool bStoreFB, int& result) {
+    if (size != PICTURESIZETYPE_CAPTION && size != PICTURESIZETYPE_CUSTOM) {
+        return false;
+    }
+    const char* handle = m_strHandle.c_str();
+    TSPictureSizeOption option;
+    m_GetPictureSizeDetailInfo(size, key, option, bStoreFB, bStoreFB ? stream : nullptr);
+    const TSRectInfo offset = OffsetOf(option);
+    if (size == PICTURESIZETYPE_CAPTION) {
+        t_captionOffset = offset;
+        AV_LOG(1, "[ORB_PICTURE][%s-%s] Caption, setting to offset value by last_memory x[%d], y[%d], w[%d], h[%d]",
+               kClassName, handle, offset.x, offset.y, offset.width, offset.height);
+        return false;
+    }
+    t_customOffset = offset;
+    if (m_CheckScreenFitPosition(stream, size, key, offset.x, offset.y, offset.width, offset.height)) {
+        AV_LOG(1, "[ORB_PICTURE][%s-%s] Custom, SetZoomPosition by last_memory x[%d], y[%d], w[%d], h[%d]",
+               kClassName, handle, offset.x, offset.y, offset.width, offset.height);
+        result = SetScreenFitPosition(stream, key, offset.x, offset.y);
+        return true;
+    }
+    AV_LOG(1, "[ORB_PICTURE][%s-%s] Custom, setting to offset value by last_memory x[%d], y[%d], w[%d], h[%d]",
+           kClassName, handle, offset.x, offset.y, offset.width, offset.height);
+    return false;
+}
+
+// The letterbox detector runs for the 21:9 automatic size only. Switching it
+// on re-applies a held detection result (true: the picture is set);
+// switching it off drops the result. bTraced: scope traces around the calls.
+bool TCSizeControl::m_SwitchLetterboxDetector(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
+                                              bool bTraced) {
+    const char* handle = m_strHandle.c_str();
+    std::optional<TCScopeTrace> trace;
+    if (size == PICTURESIZETYPE_21_9_AUTO) {
+        AV_LOG(1, "[ORB_PICTURE][%s-%s] changing p.size to PictureSize Auto, turn on the dsp", kClassName, handle);
+        if (bTraced) trace.emplace("TCSizeControl::SetPictureSize - lumvideo_api_set_lbd_on");
+        lumvideo_api_set_lbd_on();
+        trace.reset();
+        if (!t_21to9SizeInfo.bUpdated) {
+            return false;
+        }
+        const TS21to9SizeInfo info = t_21to9SizeInfo;
+        Set21to9_AutoSize(stream, key, info.bLogoDetected, info.bCaptionDetected, info.TopBlankLine,
+                          info.BottomBlankLine);
+        return true;
+    }
+    AV_LOG(1, "[ORB_PICTURE][%s-%s] changing p.size[%d], turn off the dsp ", kClassName, handle, size);
+    if (bTraced) trace.emplace("TCSizeControl::SetPictureSize - lumvideo_api_set_lbd_off");
+    lumvideo_api_set_lbd_off();
+    trace.reset();
+    Reset21to9SizeInfo();
+    return false;
+}
+
 bool TCSizeControl::m_IsNeedToAutoWideSetting(TVStream stream, TSAspectRatioKey key, EPictureSizeType size) {
-    tvav::PerfScope marker(kClassName, "m_IsNeedToAutoWideSetting", " 2");
+    PerfScope marker(kClassName, "m_IsNeedToAutoWideSetting", " 2");
     TCAVCheck* avCheck = TCAVCheck::GetInstance();
     if (avCheck == nullptr) {
         AV_LOG(2, "[TCSizeControl::m_IsNeedToAutoWideSetting] avCheck is NULL!!");
@@ -357,10 +345,10 @@ bool TCSizeControl::m_IsNeedToAutoWideSetting(TVStream stream, TSAspectRatioKey 
 }
 
 bool TCSizeControl::m_SettingToAutoWideSize(TVStream stream, TSAspectRatioKey key) {
+    PerfBegin(kClassName, "m_SettingToAutoWideSize", " 2");
     if (!key.dtv && IsPlaybackSource(key.source)) {
-        return false;
+        return false;  // media playback with an analog key: no signal, no end marker
     }
-    tvav::PerfBegin(kClassName, "m_SettingToAutoWideSize", " 2");
     int result = 0;
     if (!key.dtv) {
         int wss = 0;
@@ -374,7 +362,7 @@ bool TCSizeControl::m_SettingToAutoWideSize(TVStream stream, TSAspectRatioKey ke
         result = HT_CALL_MEMBER(this, &TCSizeControl::ChangeVideoSizeByAFD, HT_DIRS(1, 1, 1, 1), stream, key,
                                 static_cast<unsigned char>(afd & 0xFF), -1);
     }
-    tvav::PerfEnd(kClassName, "m_SettingToAutoWideSize", " 2");
+    PerfEnd(kClassName, "m_SettingToAutoWideSize", " 2");
     return result != 0;
 }
 

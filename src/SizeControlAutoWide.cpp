@@ -15,7 +15,6 @@ using namespace tvav::sizecontrol;
 
 namespace {
 
-
 // What an AFD code asks for; the values are the action classes of the logs.
 enum EAfdAction : uint8_t {
     AFD_ACTION_WIDE = 0,          // full width: automatic 16:9 (21:9 on a wide-screen panel at menu size 21:9)
@@ -143,6 +142,12 @@ TSRectInfo AsRect(const R& r) {
     return TSRectInfo(r.x, r.y, r.width, r.height);
 }
 
+// Full-width signalling: automatic 16:9, or 21:9 on a wide-screen panel while
+// the menu size is 21:9.
+EPictureSizeType FullWidthSize(bool bWideScreenModel, EPictureSizeType menuSize) {
+    return bWideScreenModel && menuSize == PICTURESIZETYPE_21_9 ? PICTURESIZETYPE_21_9 : PICTURESIZETYPE_AUTO_16_9;
+}
+
 }  // namespace
 
 int TCSizeControl::ChangeVideoSizeByAFD(TVStream stream, TSAspectRatioKey key, unsigned char afd,
@@ -154,24 +159,14 @@ int TCSizeControl::ChangeVideoSizeByAFD(TVStream stream, TSAspectRatioKey key, u
     AV_LOG(1, "[%s-%s] is called, key.resolutionInfo.aspectratio[%d], afd_value[%d]", kClassName, handle,
            key.resolutionInfo.aspectratio, afd);
 
-    EPictureSizeType pictureSize = PICTURESIZETYPE_16_9;
-    HT_CALL_MEMBER(this, &TCSizeControl::GetPictureSize, HT_DIRS(1, 2), key, pictureSize);
-
-    int32_t screenMode = screenModePreview;
-    if (screenModePreview == -1) {
-        TSPictureSizeOption option{};
-        m_GetPictureSizeDetailInfo(pictureSize, key, option, true, stream);
-        screenMode = option.screenMode;
-    } else {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] ScreenMode Preview[%d]", kClassName, handle, screenModePreview);
-    }
+    EPictureSizeType pictureSize;
+    const int32_t screenMode = m_GetSignalScreenMode(stream, key, screenModePreview, pictureSize);
 
     const TSAfdRule* rule = FindAfdRule(afd, key.resolutionInfo.aspectratio);
     const int afdClass = rule != nullptr ? rule->action : AFD_ACTION_SCREEN_MODE;
     EPictureSizeType psType;
     if (afdClass == AFD_ACTION_WIDE) {
-        psType = m_IsWideScreenModel() && pictureSize == PICTURESIZETYPE_21_9 ? PICTURESIZETYPE_21_9
-                                                                               : PICTURESIZETYPE_AUTO_16_9;
+        psType = FullWidthSize(m_IsWideScreenModel(), pictureSize);
     } else if (afdClass == AFD_ACTION_SCALE) {
         psType = PICTURESIZETYPE_AFD_SCALE;
     } else {
@@ -183,50 +178,7 @@ int TCSizeControl::ChangeVideoSizeByAFD(TVStream stream, TSAspectRatioKey key, u
            "4:3_ScreenMode[%d]",
            kClassName, handle, key.resolutionInfo.aspectratio, psType, afd, afdClass, screenMode);
 
-    TSRectInfo src(0, 0, 0, 0);
-    TSRectInfo dst(0, 0, 0, 0);
-    AV_LOG(1, "[%s-%s] psType : [%d]", kClassName, handle, psType);
-    const int gfx = RefreshGFXRectSize(stream);
-    AV_LOG(1, "[%s-%s] RefreshGFXRectSize() ret[%d]", kClassName, handle, gfx);
-
-    switch (GetCurrentScreenState()) {
-    case SCREENSTATE_PIG_BY_SETSIZE:
-        // The application placed the window: only the crop follows the signal.
-        HT_CALL_MEMBER(this, &TCSizeControl::t_GetRectSizeByLookupTable, HT_DIRS(1, 1, 1, 2, 2, 1), stream,
-                       PICTURESIZETYPE_16_9, key, src, dst, afd);
-        HT_CALL_MEMBER(this, &TCSizeControl::t_SetPanorama, HT_DIRS(1, 1, 1), stream, PICTURESIZETYPE_16_9, key);
-        t_afdGeometryRect = dst;
-        dst = AsRect(t_currentDst);
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] Apply manual dstRect by APP, src(%d, %d, %d, %d)/ dst(%d, %d, %d, %d)",
-               kClassName, handle, src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height);
-        break;
-    case SCREENSTATE_PIG_BY_CROPVIDEO:
-        src = AsRect(t_currentSrc);
-        dst = AsRect(t_currentDst);
-        AV_LOG(1,
-               "[ORB_PICTURE][%s-%s] Apply manual srcRect && dstRect by APP, src(%d, %d, %d, %d)/ dst(%d, %d, %d, "
-               "%d)",
-               kClassName, handle, src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height);
-        break;
-    default:
-        HT_CALL_MEMBER(this, &TCSizeControl::t_GetRectSizeByLookupTable, HT_DIRS(1, 1, 1, 2, 2, 1), stream, psType,
-                       key, src, dst, afd);
-        HT_CALL_MEMBER(this, &TCSizeControl::t_SetPanorama, HT_DIRS(1, 1, 1), stream, psType, key);
-        t_afdGeometryRect = dst;
-        break;
-    }
-
-    if (m_handle.p == kAnalysisP && !m_bCheckLiveTvShow) {
-        if (stream != nullptr) {
-            HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_ZORDER,
-                    EZORDER_VIDEO_DEFAULT, nullptr);
-        }
-        dst = TSRectInfo(0, 0, 1, 1);
-    }
-
-    HT_CALL_MEMBER(this, &TCSizeControl::m_CheckSavedPictureinfoFB, HT_DIRS(1, 1, 1), stream, key, pictureSize);
-    const int result =
-        HT_CALL_MEMBER(this, &TCSizeControl::m_SetCropVideo, HT_DIRS(1, 1, 1, 1), stream, src, dst, pictureSize);
+    const int result = m_ApplySignalSize(stream, key, psType, pictureSize, afd, false);
 
     TIEventManager* eventMgr = TIEventManager::Instance();
     if (eventMgr == nullptr) {
@@ -245,24 +197,14 @@ int TCSizeControl::ChangeVideoSizeByWSS(TVStream stream, TSAspectRatioKey key, i
     AV_LOG(1, "[%s-%s] source : %d , dtv : %d , resolution : %d, WSS_data : %d", kClassName, handle, key.source,
            key.dtv, key.resolution, wss);
 
-    EPictureSizeType pictureSize = PICTURESIZETYPE_16_9;
-    HT_CALL_MEMBER(this, &TCSizeControl::GetPictureSize, HT_DIRS(1, 2), key, pictureSize);
-
-    int32_t screenMode = screenModePreview;
-    if (screenModePreview == -1) {
-        TSPictureSizeOption option{};
-        m_GetPictureSizeDetailInfo(pictureSize, key, option, true, stream);
-        screenMode = option.screenMode;
-    } else {
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] ScreenMode Preview[%d]", kClassName, handle, screenModePreview);
-    }
+    EPictureSizeType pictureSize;
+    const int32_t screenMode = m_GetSignalScreenMode(stream, key, screenModePreview, pictureSize);
 
     const uint32_t code = static_cast<uint32_t>(wss);
     const int32_t rule = code < sizeof kWssSizes / sizeof kWssSizes[0] ? kWssSizes[code] : kWssScreenMode;
     EPictureSizeType psType;
     if (rule == kWssFullFormat) {
-        psType = m_IsWideScreenModel() && pictureSize == PICTURESIZETYPE_21_9 ? PICTURESIZETYPE_21_9
-                                                                               : PICTURESIZETYPE_AUTO_16_9;
+        psType = FullWidthSize(m_IsWideScreenModel(), pictureSize);
     } else if (rule == kWssScreenMode) {
         psType = ScreenModeSize(screenMode);
         AV_LOG(1, "[%s-%s] Setting to 4:3 ScreenMode [%d], psType[%d]", kClassName, handle, screenMode, psType);
@@ -272,46 +214,67 @@ int TCSizeControl::ChangeVideoSizeByWSS(TVStream stream, TSAspectRatioKey key, i
     AV_LOG(1, "[ORB_PICTURE][%s-%s] Res.AspectRatio[%x] , PictureSize[%d] , WSS_data=[%d] , 4:3 ScreenMode=[%d]",
            kClassName, handle, key.resolutionInfo.aspectratio, psType, wss, screenMode);
 
+    // No AFD on an analog picture: the lookup never scales the input here.
+    return m_ApplySignalSize(stream, key, psType, pictureSize, kAfdNone, true);
+}
+
+// The key's menu picture size, and the 4:3 screen mode that decides where the
+// signal does not: the stored one, or the preview when one is given.
+int32_t TCSizeControl::m_GetSignalScreenMode(TVStream stream, TSAspectRatioKey key, int screenModePreview,
+                                             EPictureSizeType& pictureSize) {
+    pictureSize = PICTURESIZETYPE_16_9;
+    HT_CALL_MEMBER(this, &TCSizeControl::GetPictureSize, HT_DIRS(1, 2), key, pictureSize);
+    if (screenModePreview != -1) {
+        AV_LOG(1, "[ORB_PICTURE][%s-%s] ScreenMode Preview[%d]", kClassName, m_strHandle.c_str(), screenModePreview);
+        return screenModePreview;
+    }
+    TSPictureSizeOption option;
+    m_GetPictureSizeDetailInfo(pictureSize, key, option, true, stream);
+    return option.screenMode;
+}
+
+// Applies the size a signal decided: rectangles by screen state (the
+// looked-up destination kept as the AFD geometry), then the fast-boot check
+// and the sink write, both with the menu picture size.
+int TCSizeControl::m_ApplySignalSize(TVStream stream, TSAspectRatioKey key, EPictureSizeType psType,
+                                     EPictureSizeType pictureSize, unsigned char afd, bool bLogSource) {
+    const char* handle = m_strHandle.c_str();
     TSRectInfo src(0, 0, 0, 0);
     TSRectInfo dst(0, 0, 0, 0);
     AV_LOG(1, "[%s-%s] psType : [%d]", kClassName, handle, psType);
     const int gfx = RefreshGFXRectSize(stream);
     AV_LOG(1, "[%s-%s] RefreshGFXRectSize() ret[%d]", kClassName, handle, gfx);
 
-    // No AFD on an analog picture: the lookup never scales the input here.
-    switch (GetCurrentScreenState()) {
-    case SCREENSTATE_PIG_BY_SETSIZE:
-        HT_CALL_MEMBER(this, &TCSizeControl::t_GetRectSizeByLookupTable, HT_DIRS(1, 1, 1, 2, 2, 1), stream,
-                       PICTURESIZETYPE_16_9, key, src, dst, kAfdNone);
-        HT_CALL_MEMBER(this, &TCSizeControl::t_SetPanorama, HT_DIRS(1, 1, 1), stream, PICTURESIZETYPE_16_9, key);
-        t_afdGeometryRect = dst;
-        dst = AsRect(t_currentDst);
-        AV_LOG(1, "[ORB_PICTURE][%s-%s] Apply manual dstRect by APP, src(%d, %d, %d, %d)/ dst(%d, %d, %d, %d)",
-               kClassName, handle, src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height);
-        break;
-    case SCREENSTATE_PIG_BY_CROPVIDEO:
+    const EScreenStateType state = GetCurrentScreenState();
+    if (state == SCREENSTATE_PIG_BY_CROPVIDEO) {
         src = AsRect(t_currentSrc);
         dst = AsRect(t_currentDst);
         AV_LOG(1,
                "[ORB_PICTURE][%s-%s] Apply manual srcRect && dstRect by APP, src(%d, %d, %d, %d)/ dst(%d, %d, %d, "
                "%d)",
                kClassName, handle, src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height);
-        break;
-    default:
-        HT_CALL_MEMBER(this, &TCSizeControl::t_GetRectSizeByLookupTable, HT_DIRS(1, 1, 1, 2, 2, 1), stream, psType,
-                       key, src, dst, kAfdNone);
-        HT_CALL_MEMBER(this, &TCSizeControl::t_SetPanorama, HT_DIRS(1, 1, 1), stream, psType, key);
+    } else {
+        // In a window placed by SetSize only the crop follows the signal,
+        // looked up at 16:9; the application's destination stays.
+        const EPictureSizeType lookupSize = state == SCREENSTATE_PIG_BY_SETSIZE ? PICTURESIZETYPE_16_9 : psType;
+        HT_CALL_MEMBER(this, &TCSizeControl::t_GetRectSizeByLookupTable, HT_DIRS(1, 1, 1, 2, 2, 1), stream,
+                       lookupSize, key, src, dst, afd);
+        HT_CALL_MEMBER(this, &TCSizeControl::t_SetPanorama, HT_DIRS(1, 1, 1), stream, lookupSize, key);
         t_afdGeometryRect = dst;
-        break;
+        if (state == SCREENSTATE_PIG_BY_SETSIZE) {
+            dst = AsRect(t_currentDst);
+            AV_LOG(1, "[ORB_PICTURE][%s-%s] Apply manual dstRect by APP, src(%d, %d, %d, %d)/ dst(%d, %d, %d, %d)",
+                   kClassName, handle, src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height);
+        }
     }
-    AV_LOG(1, "[%s-%s] src : x[%d] , y[%d] , h[%d] , w[%d]", kClassName, handle, src.x, src.y, src.height,
-           src.width);
+    if (bLogSource) {
+        AV_LOG(1, "[%s-%s] src : x[%d] , y[%d] , h[%d] , w[%d]", kClassName, handle, src.x, src.y, src.height,
+               src.width);
+    }
 
     if (m_handle.p == kAnalysisP && !m_bCheckLiveTvShow) {
-        if (stream != nullptr) {
-            HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_ZORDER,
-                    EZORDER_VIDEO_DEFAULT, nullptr);
-        }
+        HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_ZORDER,
+                EZORDER_VIDEO_DEFAULT, nullptr);
         dst = TSRectInfo(0, 0, 1, 1);
     }
 

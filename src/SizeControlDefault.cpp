@@ -12,9 +12,7 @@
 
 using tvav::sizecontrol::kAfdNone;
 using tvav::sizecontrol::CallerName;
-using tvav::sizecontrol::IsAtsc3Stream;
 using tvav::sizecontrol::kClassName;
-using tvav::sizecontrol::kEventPictureSizeChange;
 using tvav::sizecontrol::kMainP;
 using tvav::sizecontrol::StoreSource;
 using tvav::sizecontrol::TCAspectRatioAgentAccess;
@@ -22,7 +20,6 @@ using tvav::sizecontrol::TCAspectRatioAgentAccess;
 namespace {
 
 constexpr uint16_t kMainAliasS = 20;
-
 
 }  // namespace
 
@@ -42,8 +39,7 @@ void TCSizeControl::SetDefaultSize(TVStream stream, TSAspectRatioKey key) {
         return;
     }
 
-    const bool bMls = HT_CALL(&TCAVCheck::CheckExceptionScreenState, HT_DIRS(1, 1, 1, 1), stream, key,
-                              EXCEPTION_SCREEN_MLS, false);
+    const bool bMls = TCAVCheck::CheckExceptionScreenState(stream, key, EXCEPTION_SCREEN_MLS, false);
     if (GetCurrentScreenState() == SCREENSTATE_FULLSIZE) {
         if (m_IsWideScreenModel() && !m_bDstWiderThanFull) {
             SetPanoramaOption(stream, key, false, false);
@@ -113,19 +109,8 @@ void TCSizeControl::SetDefaultSize(TVStream stream, TSAspectRatioKey key) {
     t_currentSrc = {src.x, src.y, src.width, src.height};
     AV_LOG(1, "[%s-%s] TvStream=%p", kClassName, m_strHandle.c_str(), stream);
 
-    TvStreamXvideoSrcDstRect rect{src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height};
-    {
-        TCScopeTrace sinkTrace("TCSizeControl::SetPictureSizeNew-TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER");
-        const int type = HT_CALL(tv_stream_get_type, HT_DIRS(1), stream);
-        if (IsAtsc3Stream(type)) {
-            const int result = HT_CALL(tv_stream_atsc3_set_video_size, HT_DIRS(1, 1), stream, &rect);
-            AV_LOG(1, "[%s-%s] [ATSC3] ATSC3.0 Stream Size Change !! ret[%d] [%d,%d,%d,%d] ", kClassName,
-                   m_strHandle.c_str(), result, dst.x, dst.y, dst.width, dst.height);
-        } else {
-            HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER,
-                    &rect, nullptr);
-        }
-    }
+    // A sink error is only traced: the members already hold the new rectangles.
+    m_WriteSinkRect(stream, src, dst, "TCSizeControl::SetPictureSizeNew-TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER");
     AV_LOG(1, "[ORB_PICTURE][%s-%s] SetDefaultSize is done, called by[%s], end", kClassName, m_strHandle.c_str(),
            caller.c_str());
 }
@@ -140,8 +125,7 @@ void TCSizeControl::GetDefaultSize(TVStream stream, TSAspectRatioKey key, TSRect
         return;
     }
 
-    if (!HT_CALL(&TCAVCheck::CheckExceptionScreenState, HT_DIRS(1, 1, 1, 1), stream, key, EXCEPTION_SCREEN_MLS,
-                 false)) {
+    if (!TCAVCheck::CheckExceptionScreenState(stream, key, EXCEPTION_SCREEN_MLS, false)) {
         m_UpdatePCMode(stream, key);
         EPictureSizeType size = PICTURESIZETYPE_16_9;
         HT_CALL_MEMBER(this, &TCSizeControl::GetPictureSize, HT_DIRS(1, 2), key, size);

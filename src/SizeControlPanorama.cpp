@@ -44,8 +44,9 @@ void TCSizeControl::t_SetPanorama(TVStream stream, EPictureSizeType size, TSAspe
 }
 
 int TCSizeControl::SetPanoramaOption(TVStream stream, TSAspectRatioKey key, bool onOff, bool bSave) {
-    // m_lock before the agent manager's lock: saving mirrors the geometry
-    // members into the fast-boot store.
+    // m_lock over the whole, before the agent manager's lock: the store key
+    // reads the PC mode and saving mirrors the custom offset, both written
+    // under m_lock by other threads.
     TCMutexGuard guard(m_lock);
     const char* handle = m_strHandle.c_str();
     AV_LOG(4, "[%s-%s] called!!", kClassName, handle);

@@ -57,8 +57,7 @@ EScreenFitOptionType DecideScreenFitAuto(unsigned char avi, unsigned char spd, b
 }
 
 bool PcModeException(const TSAspectRatioKey& key, bool bPCMode) {
-    return HT_CALL(&TCAVCheck::CheckExceptionScreenState, HT_DIRS(1, 1, 1, 1), TVStream(nullptr), key,
-                   EXCEPTION_SCREEN_PC_MODE, bPCMode);
+    return TCAVCheck::CheckExceptionScreenState(nullptr, key, EXCEPTION_SCREEN_PC_MODE, bPCMode);
 }
 
 }  // namespace
@@ -88,7 +87,8 @@ int TCSizeControl::GetScreenFitOption(TVStream stream, TSAspectRatioKey key, ESc
 
 int TCSizeControl::t_GetScreenFitOption(TVStream stream, TSAspectRatioKey key, EScreenFitOptionType& option,
                                         EPictureSizeType size) {
-    tvav::PerfScope marker(kClassName, "t_GetScreenFitOption");
+    // The end marker is emitted on the analog path and at the normal end only.
+    tvav::PerfBegin(kClassName, __FUNCTION__);
     const char* handle = m_strHandle.c_str();
     AV_LOG(4, "[%s-%s] is called", kClassName, handle);
     AV_LOG(1, "[%s-%s] source : %d , dtv : %d , resolution : %d", kClassName, handle, key.source, key.dtv,
@@ -98,6 +98,7 @@ int TCSizeControl::t_GetScreenFitOption(TVStream stream, TSAspectRatioKey key, E
     if (key.source == 0 && !key.dtv) {
         AV_LOG(1, "[%s-%s] dtv[%d]. ATV Doesn't support this option.", kClassName, handle, key.dtv);
         option = SCREENFITOPTION_OFF;
+        tvav::PerfEnd(kClassName, __FUNCTION__);
         return 1;
     }
 
@@ -137,6 +138,7 @@ int TCSizeControl::t_GetScreenFitOption(TVStream stream, TSAspectRatioKey key, E
 
     t_AdjustScreenFitForVideoWall(key, option, size);
     AV_LOG(1, "[%s-%s] end, return to srceenFit[%d]", kClassName, handle, option);
+    tvav::PerfEnd(kClassName, __FUNCTION__);
     return 1;
 }
 
@@ -263,7 +265,7 @@ int TCSizeControl::SetScreenFitOption(TVStream stream, TSAspectRatioKey key, ESc
                    "t_eCurrentScreenState[%d]",
                    kClassName, handle, m_strSetSizeCaller.c_str(), dst.x, dst.y, dst.width, dst.height, current);
         }
-        result = m_SetCropVideo(stream, src, dst, size);
+        result = HT_CALL_MEMBER(this, &TCSizeControl::m_SetCropVideo, HT_DIRS(1, 1, 1, 1), stream, src, dst, size);
     }
 
     if (bSave) {

@@ -1,6 +1,7 @@
 // Application windows: a window placed with SetSize or SetSizeInfo, source and
 // destination given with SetCropVideo, the way back with SetDefaultSizeInfo,
-// and the AFD geometry reader.
+// the sink write SetSize shares with SetDefaultSize, and the AFD geometry
+// reader.
 #include <cstdio>
 
 #include "Log.h"
@@ -51,20 +52,7 @@ int TCSizeControl::SetSize(TVStream stream, TSAspectRatioKey key, int x, int y, 
     HT_CALL_MEMBER(this, &TCSizeControl::t_SetPanorama, HT_DIRS(1, 1, 1), stream, PICTURESIZETYPE_16_9, key);
     t_currentDst = {x, y, width, height};
 
-    TvStreamXvideoSrcDstRect rect{src.x, src.y, src.width, src.height, x, y, width, height};
-    int sinkResult;
-    {
-        TCScopeTrace trace("TCSizeControl::SetSize");
-        const int type = HT_CALL(tv_stream_get_type, HT_DIRS(1), stream);
-        if (IsAtsc3Stream(type)) {
-            sinkResult = HT_CALL(tv_stream_atsc3_set_video_size, HT_DIRS(1, 1), stream, &rect);
-            AV_LOG(1, "[%s-%s] [ATSC3] ATSC3.0 Stream Size Change !! ret[%d] [%d,%d,%d,%d] ", kClassName,
-                   m_strHandle.c_str(), sinkResult, x, y, width, height);
-        } else {
-            sinkResult = HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream,
-                                 TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER, &rect, nullptr);
-        }
-    }
+    const int sinkResult = m_WriteSinkRect(stream, src, TSRectInfo(x, y, width, height), "TCSizeControl::SetSize");
 
     TIEventManager* pEventMgr = TIEventManager::Instance();
     if (pEventMgr == nullptr) {
@@ -118,13 +106,30 @@ int TCSizeControl::SetCropVideo(TVStream stream, TSRectInfo src, TSRectInfo dst)
     AV_LOG(1, "[%s-%s] currentScreenState[%d]", kClassName, m_strHandle.c_str(), GetCurrentScreenState());
     m_strSetCropVideoCaller = CallerName();
 
-    // Panorama off; the result is only recorded by the call layer.
-    HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_PANORAMA, false, nullptr);
+    // Panorama off; the result is only recorded by the call layer. A null
+    // stream never reaches the player: m_SetCropVideo reports and refuses it.
+    if (stream != nullptr) {
+        HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_PANORAMA, false, nullptr);
+    }
 
     AV_LOG(1, "[%s-%s] t_eCurrentScreenState[%d] [p:%d/s:%d]", kClassName, m_strHandle.c_str(),
            GetCurrentScreenState(), m_handle.p, m_handle.s);
     return HT_CALL_MEMBER(this, &TCSizeControl::m_SetCropVideo, HT_DIRS(1, 1, 1, 1), stream, src, dst,
                           PICTURESIZETYPE_16_9);
+}
+
+int TCSizeControl::m_WriteSinkRect(TVStream stream, const TSRectInfo& src, const TSRectInfo& dst,
+                                   const char* traceLabel) {
+    TvStreamXvideoSrcDstRect rect{src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height};
+    TCScopeTrace trace(traceLabel);
+    if (!IsAtsc3Stream(HT_CALL(tv_stream_get_type, HT_DIRS(1), stream))) {
+        return HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER,
+                       &rect, nullptr);
+    }
+    const int result = HT_CALL(tv_stream_atsc3_set_video_size, HT_DIRS(1, 1), stream, &rect);
+    AV_LOG(1, "[%s-%s] [ATSC3] ATSC3.0 Stream Size Change !! ret[%d] [%d,%d,%d,%d] ", kClassName, m_strHandle.c_str(),
+           result, dst.x, dst.y, dst.width, dst.height);
+    return result;
 }
 
 void TCSizeControl::SetDefaultSizeInfo() {

@@ -125,28 +125,7 @@ int TCSizeControl::SetZoomSize(TVStream stream, TSAspectRatioKey key, int hStep,
                t_customOffset.height);
     }
 
-    // Store, then apply unless an application owns source and destination.
-    const bool bStored = access.agent->SetPictureSizeDetailInfo(
-        StoreSource(key.source), t_ConvertResolutionToResolutionMode(key.resolution), size, option);
-    AV_LOG(1, "[%s-%s] SetPictureSizeDetailInfo() ret[%d]", kClassName, m_strHandle.c_str(), bStored);
-    if (bStored) {
-        RefreshMenu();
-    }
-    if (GetCurrentScreenState() == SCREENSTATE_PIG_BY_CROPVIDEO) {
-        AV_LOG(1, "[%s-%s] t_eCurrentScreenState[%d], This is PIG mode By SetCropVideo, Only update SetPictureSizeInfo",
-               kClassName, m_strHandle.c_str(), GetCurrentScreenState());
-        return 1;
-    }
-    const int refreshResult = RefreshGFXRectSize(stream);
-    AV_LOG(1, "[%s-%s] RefreshGFXRectSize() ret[%d]", kClassName, m_strHandle.c_str(), refreshResult);
-    TSRectInfo src;
-    TSRectInfo dst;
-    t_GetRectSizeByLookupTable(stream, size, key, src, dst, kAfdNone);
-    t_SetPanorama(stream, size, key);
-    HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key, size, option,
-                   true);
-    AV_LOG(1, "[%s-%s] call m_SetCropVideo", kClassName, m_strHandle.c_str());
-    return HT_CALL_MEMBER(this, &TCSizeControl::m_SetCropVideo, HT_DIRS(1, 1, 1, 1), stream, src, dst, size);
+    return m_ApplyZoomStep(stream, key, size, option, access.agent);
 }
 
 int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx, int dy) {
@@ -162,8 +141,6 @@ int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx
     GetPictureSize(key, size);
     TSPictureSizeOption option;
     m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
-    const int storeSource = StoreSource(key.source);
-    const int resolutionMode = t_ConvertResolutionToResolutionMode(key.resolution);
 
     if (size == PICTURESIZETYPE_ZOOM || size == PICTURESIZETYPE_CAPTION) {
         TSRectInfo& offset = size == PICTURESIZETYPE_ZOOM ? t_zoomOffset : t_captionOffset;
@@ -225,7 +202,9 @@ int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx
                    kClassName, m_strHandle.c_str(), dx, dy);
             HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key,
                            PICTURESIZETYPE_CUSTOM, option, true);
-            if (access.agent->SetPictureSizeDetailInfo(storeSource, resolutionMode, PICTURESIZETYPE_CUSTOM, option)) {
+            if (access.agent->SetPictureSizeDetailInfo(StoreSource(key.source),
+                                                       t_ConvertResolutionToResolutionMode(key.resolution),
+                                                       PICTURESIZETYPE_CUSTOM, option)) {
                 RefreshMenu();
             }
             return SetScreenFitPosition(stream, key, dx, dy);
@@ -249,8 +228,14 @@ int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx
                t_customOffset.height);
     }
 
+    return m_ApplyZoomStep(stream, key, size, option, access.agent);
+}
+
+int TCSizeControl::m_ApplyZoomStep(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
+                                   const TSPictureSizeOption& option, TIAspectRatioAgent* agent) {
     // Store, then apply unless an application owns source and destination.
-    const bool bStored = access.agent->SetPictureSizeDetailInfo(storeSource, resolutionMode, size, option);
+    const bool bStored = agent->SetPictureSizeDetailInfo(
+        StoreSource(key.source), t_ConvertResolutionToResolutionMode(key.resolution), size, option);
     AV_LOG(1, "[%s-%s] SetPictureSizeDetailInfo() ret[%d]", kClassName, m_strHandle.c_str(), bStored);
     if (bStored) {
         RefreshMenu();
