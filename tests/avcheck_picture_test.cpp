@@ -18,20 +18,12 @@ using avcheck_test::Info;
 using avcheck_test::Key;
 using Prep = std::function<void()>;
 
-TCSizeControl* Main() { return TCSizeControl::GetInstance(ORBHandle(1, 0)); }
-
 const Prep kNone = [] {};
 const Prep kProduct4 = [] { host::SetOption(24, 4); };
 Prep Region(int region, int country = -1) {
     return [=] {
         host::SetOption(0, region);
         if (country >= 0) host::SetSpecTag(1, country);
-    };
-}
-Prep Vconf(const char* key, int value, const char* key2 = "", int value2 = 0) {
-    return [=] {
-        host::SetVconfInt(key, value);
-        if (*key2 != '\0') host::SetVconfInt(key2, value2);
     };
 }
 // 21:9 panel (or not) and the AV output controller's PC mode.
@@ -45,55 +37,35 @@ Prep PcMode(bool wide, int mode) {
 Prep HoldSize0(bool autoWide, int screenMode) {
     return [=] {
         host::SetOption(0, 6);
-        TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeDetailInfo(
-            0, 2, 0, TSPictureSizeOption{autoWide, screenMode, 0, false, 0, 0, 0, 0, false});
+        host::SetAgentDetailOption(0, 2, 0, TSPictureSizeOption{autoWide, screenMode, 0, false, 0, 0, 0, 0, false});
     };
 }
 
 class AVCheckPicture : public ::testing::Test {
 protected:
-    void SetUp() override { host::Reset(); }
-    void TearDown() override { Main()->SetCurrentScreenState(TCSizeControl::SCREENSTATE_FULLSIZE); }
+    void SetUp() override {
+        host::Reset();
+        TCSizeControl::GetInstance(ORBHandle(1, 0))->SetCurrentScreenState(TCSizeControl::SCREENSTATE_FULLSIZE);
+    }
 };
 
 TEST_F(AVCheckPicture, PictureSizes) {
     const TVStream stream = host::DefaultStream();
-    const Prep appWindow = [] { Main()->SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE); };
-    const Prep mhl = [=] { host::SetProp(stream, 759, 1); };
-    struct Row {
-        Prep prep;
-        int source; bool dtv; int res; unsigned h; int pipeline; int size;
-        bool expected; bool early;  // early: refused before the final message
-        const char* message;
-    };
+    // early: refused before the final message. The refusals by window, MHL,
+    // playback timing, MLS and side-by-side picture-in-picture, with their
+    // messages, are checked by the settings scenario.
+    struct Row { Prep prep; int source; bool dtv; int res; unsigned h; int pipeline; int size; bool expected, early;
+                 const char* message; };
     const std::vector<Row> rows = {
         {kNone, 0, 1, 0x10001, 1920, 0, 7, false, true, "It is not supported p.size type [7]"},
-        {appWindow, 0, 1, 0x10001, 1920, 0, 0, false, true, ""},
-        {mhl, 13, 0, 0x10001, 1920, 0, 0, false, true, "MHL is connected[1], return false"},
-        {kNone, 29, 1, 0x10001, 0, 0, 0, false, true,
-         "playback pipeline[29] && resolutionInfo.horizontal[0], vertical[1080], resturn false"},
-        {kNone, 36, 1, 0x10001, 1920, 0, 0, true, false, ""},
-        {PcMode(true, 2), 13, 0, 0x5005B, 1920, 0, 0, false, true,
-         "PC Timing[2] && 2560X1080 resolution case[327771], PictureSize does not supported, return false"},
         {PcMode(true, 2), 13, 0, 0x10001, 1920, 0, 0, true, false, ""},
         {PcMode(true, 2), 10, 0, 0x5005B, 1920, 3, 0, true, false, ""},
-        {PcMode(true, 3), 20, 0, 0x10001, 1920, 0, 4, false, true, "ScreenMirroring case[3], PictureSize does not"},
         {PcMode(false, 3), 20, 0, 0x10001, 1920, 0, 4, true, false, ""},
-        {Vconf("memory/mls/state", 1), 0, 1, 0x10001, 1920, 0, 4, false, true, "bMLSState case[1], PictureSize"},
-        {Vconf("db/menu/picture/pip/onoff", 1, "db/menu/picture/pip/pipsize", 3), 0, 1, 0x10001, 1920, 0, 0, false,
-         true, "PIP_ON[1] && PIP Size is side by side[3], PictureSize all return false"},
-        {Vconf("db/menu/picture/pip/onoff", 1, "db/menu/picture/pip/pipsize", 1), 0, 1, 0x10001, 1920, 0, 0, true,
-         false, ""},
+        {[] { host::SetVconfInt("db/menu/picture/pip/onoff", 1); }, 0, 1, 0x10001, 1920, 0, 0, true, false, ""},
         {kNone, 21, 0, 0x10001, 1920, 0, 1, false, false, "case :: ZOOM or CUSTOM. source[21], product_type[0]"},
-        {kNone, 0, 1, 0x10001, 1920, 0, 2, true, false, ""},
         {kProduct4, 0, 1, 0x10001, 1920, 0, 6, false, false, ""},
         {kProduct4, 13, 0, 0x10001, 1920, 0, 6, true, false, ""},
-        {kNone, 0, 1, 0x4000D, 1920, 0, 3, false, false, ""},
-        {kNone, 0, 1, 0x4000E, 1920, 0, 3, true, false, ""},
-        {kNone, 7, 1, 0x10001, 1920, 0, 5, true, false, ""},
-        {kNone, 7, 0, 0x10001, 1920, 0, 5, false, false, ""},
         {kNone, 13, 0, 0x40001, 1920, 0, 5, true, false, ""},
-        {kNone, 13, 0, 0x40004, 1920, 0, 5, true, false, ""},
         {kNone, 0, 1, 0x40006, 1920, 0, 5, false, false, ""},
         {kNone, 13, 0, 0x10003, 1920, 0, 5, false, false, ""},
     };
@@ -111,7 +83,6 @@ TEST_F(AVCheckPicture, PictureSizes) {
         EXPECT_EQ(bCheck, row.expected);
         EXPECT_TRUE(*row.message == '\0' || host::LogContains(row.message));
         EXPECT_EQ(host::LogContains("[TCAVCheck::CheckPictureSize] end, sourceInfo.pictureSize"), !row.early);
-        Main()->SetCurrentScreenState(TCSizeControl::SCREENSTATE_FULLSIZE);
     }
 
     // The questions in order: MHL, 21:9, MLS, 3D, then PC mode for a zoom size.
@@ -131,29 +102,26 @@ TEST_F(AVCheckPicture, PictureSizes) {
 
 TEST_F(AVCheckPicture, SubMenus) {
     struct Row { Prep prep; int source; bool dtv; int res; int size; int submenu; bool expected; };
+    // Rows the settings scenario checks (region 4 on sources 5 and 13, region 9
+    // with country 23, playback without dtv, size 3, the screen-fit groups at
+    // 0x10002, panorama by screen mode, a PC input) are not repeated here.
     const std::vector<Row> rows = {
         // Auto wide and 4:3 screen mode: sizes 0 and 4, by region and source.
-        {Region(9, 23), 0, 1, 0x10001, 0, 0, false}, {Region(9, 2), 0, 1, 0x10001, 0, 0, true},
-        {Region(4), 5, 0, 0x10001, 0, 0, true},      {Region(4), 13, 0, 0x10001, 0, 0, false},
-        {Region(4), 7, 0, 0x10001, 4, 0, false},     {Region(4), 0, 1, 0x10001, 3, 0, false},
-        {Region(4), 29, 0, 0x10001, 0, 0, false},    {Region(4), 36, 1, 0x10001, 0, 0, true},
-        {Region(8), 0, 1, 0x10001, 0, 0, false},     {Region(6, 7), 0, 1, 0x10001, 0, 1, true},
-        {HoldSize0(false, 0), 0, 1, 0x10001, 0, 1, false},
+        {Region(9, 2), 0, 1, 0x10001, 0, 0, true},  {Region(4), 7, 0, 0x10001, 4, 0, false},
+        {Region(4), 36, 1, 0x10001, 0, 0, true},    {Region(8), 0, 1, 0x10001, 0, 0, false},
+        {Region(6, 7), 0, 1, 0x10001, 0, 1, true},  {HoldSize0(false, 0), 0, 1, 0x10001, 0, 1, false},
         // PC inputs have no sub-menus, except on products with their own rules.
         {kNone, 21, 0, 0x10001, 2, 3, false},       {kProduct4, 21, 0, 0x10001, 2, 3, true},
         // Screen fit.
-        {kProduct4, 0, 1, 0x40004, 3, 2, true},     {kNone, 0, 1, 0x40004, 3, 2, false},
-        {kNone, 7, 0, 0x10001, 0, 2, true},         {kNone, 7, 0, 0x40000, 0, 2, false},
-        {kNone, 0, 1, 0x4000D, 6, 2, true},         {kNone, 8, 0, 0x10003, 1, 2, false},
-        {kNone, 13, 0, 0x2000E, 5, 2, true},        {kNone, 0, 0, 0x2000B, 4, 2, false},
-        {kProduct4, 1, 0, 0x1000A, 0, 2, true},     {kNone, 1, 0, 0x1000A, 0, 2, false},
-        {kProduct4, 13, 0, 0x50003, 0, 2, true},    {kProduct4, 0, 1, 0x50003, 0, 2, false},
-        {kNone, 13, 0, 0x10001, 7, 2, false},
+        {kProduct4, 0, 1, 0x40004, 3, 2, true},     {kNone, 7, 0, 0x10001, 0, 2, true},
+        {kNone, 7, 0, 0x40000, 0, 2, false},        {kNone, 0, 1, 0x4000D, 6, 2, true},
+        {kNone, 8, 0, 0x10003, 1, 2, false},        {kNone, 13, 0, 0x2000E, 5, 2, true},
+        {kNone, 0, 0, 0x2000B, 4, 2, false},        {kProduct4, 1, 0, 0x1000A, 0, 2, true},
+        {kNone, 1, 0, 0x1000A, 0, 2, false},        {kProduct4, 13, 0, 0x50003, 0, 2, true},
+        {kProduct4, 0, 1, 0x50003, 0, 2, false},    {kNone, 13, 0, 0x10001, 7, 2, false},
         // Zoom/position and panorama.
-        {kNone, 0, 1, 0x10001, 6, 3, true},         {kNone, 0, 1, 0x10001, 0, 3, false},
-        {Region(6), 0, 1, 0x10001, 2, 4, true},     {kNone, 0, 1, 0x10001, 3, 4, false},
-        {kNone, 0, 1, 0x10001, 5, 4, true},         {Region(6), 0, 1, 0x10001, 4, 4, false},
-        {Region(8), 0, 1, 0x10001, 4, 4, true},     {HoldSize0(true, 4), 0, 1, 0x10001, 4, 4, true},
+        {kNone, 0, 1, 0x10001, 6, 3, true},         {kNone, 0, 1, 0x10001, 3, 4, false},
+        {kNone, 0, 1, 0x10001, 5, 4, true},         {Region(8), 0, 1, 0x10001, 4, 4, true},
         {Region(6), 0, 1, 0x10001, 0, 5, false},
     };
     for (const Row& row : rows) {

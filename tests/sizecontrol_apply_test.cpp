@@ -1,8 +1,6 @@
 // Picture-size application: refusals, the order of the outside calls, the
-// letterbox detector, the signal re-apply, the auto-wide hand-over, the 21:9
-// crop, panorama and screen fit.
+// signal re-apply, panorama, and screen fit.
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,16 +10,12 @@ namespace {
 
 using namespace sizecontrol_test;
 
-// Exposes the offsets that the apply paths change.
-class Probe : public TCSizeControl {
-public:
+struct Probe : TCSizeControl {
     using TCSizeControl::TCSizeControl;
-    TSRectInfo& Zoom() { return t_zoomOffset; }
-    TSRectInfo& Custom() { return t_customOffset; }
+    using TCSizeControl::t_customOffset;
 };
 
-const TSAspectRatioKey kDtv = Key(0, 0x10002, true);
-const TSAspectRatioKey kHdmi = Key(13, 0x10002, false);
+const TSAspectRatioKey kDtv = Key(0, 0x10002, true), kHdmi = Key(13, 0x10002, false);
 
 // Values set on property `id` from journal index `from` on.
 std::vector<std::string> PropSets(int id, size_t from) {
@@ -101,99 +95,28 @@ TEST_F(SizeControlApply, MenuSetterCallsOutsideInOrder) {
     }
 }
 
-TEST_F(SizeControlApply, CropVideoWindowOnlyStoresTheSize) {
-    TCSizeControl& ctl = Make();
-    ctl.SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_CROPVIDEO);
-    EXPECT_EQ(Menu(ctl, PICTURESIZETYPE_4_3), 1);
-    EXPECT_EQ(host::AgentPictureSize(0, 2, true), 3);
-    EXPECT_FALSE(host::SinkRects(stream).has_value());
-    EXPECT_FALSE(host::LetterboxDetector().has_value());
-}
-
-TEST_F(SizeControlApply, LetterboxDetectorAndOffsetsFollowTheSize) {
-    // bSignal: stored by the menu, then re-applied from the signal; top: the
-    // 21:9 record afterwards; zoomH: the zoom offset afterwards.
-    struct Row { int size; bool bSignal, bDetector; int top, zoomH; };
-    const Row rows[] = {{0, false, false, 0, 0}, {1, false, false, 0, 5}, {2, false, false, 0, 0},
-                        {3, false, false, 0, 0}, {4, false, false, 0, 0}, {5, false, true, 7, 0},
-                        {6, false, false, 0, 0}, {1, true, false, 0, 0}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.size) + (row.bSignal ? " signal" : " menu"));
-        host::Reset();
-        Probe ctl(ORBHandle(1, 0));
-        if (row.bSignal) Menu(ctl, row.size);
-        ctl.Set21to9SizeInfo(TS21to9SizeInfo{false, true, true, 7, 0});
-        ctl.Zoom() = TSRectInfo(0, 3, 0, 5);
-        row.bSignal ? ctl.SetPictureSize(stream, kDtv) : Menu(ctl, row.size);
-        EXPECT_EQ(host::LetterboxDetector(), row.bDetector);
-        TS21to9SizeInfo info;
-        ctl.Get21to9SizeInfo(info);
-        EXPECT_EQ(info.TopBlankLine, row.top);
-        EXPECT_EQ(ctl.Zoom().height, row.zoomH);
-    }
-}
-
+// The signal re-apply of a stored 4:3 under MLS shows the product default;
+// the analysis path gets a 1x1 destination (its live-TV case and MHL are checked
+// by the apply scenario). cropSize: the size given to the crop lookup.
 TEST_F(SizeControlApply, SignalReapplyByExceptionAndHandle) {
-    // cropSize: picture size given to the crop lookup; dst: "" when not checked.
-    struct Row { const char* name; ORBHandle handle; TSAspectRatioKey key; std::function<void()> setup; bool bLiveTv;
-                 const char *cropSize, *dst; std::vector<std::string> zorder; };
-    const auto mls = [] { host::SetVconfInt("memory/mls/state", 1); };
-    const Row rows[] = {
-        {"MLS", {1, 0}, kDtv, mls, false, "0", "", {}},
-        {"MLS 21:9 panel", {1, 0}, kDtv, [&] { mls(); host::SetSysInfoBool(303, true); }, false, "4", "", {}},
-        {"MHL", {1, 0}, kHdmi, [this] { host::SetProp(stream, 759, 1); }, false, "0", "", {}},
-        {"analysis", {401, 0}, kDtv, [] {}, false, "3", "0,0,1,1", {"6"}},
-        {"analysis live TV", {401, 0}, kDtv, [] {}, true, "3", "", {}},
-    };
+    struct Row { ORBHandle handle; bool bWide, bMls; const char *cropSize, *dst; std::vector<std::string> zorder; };
+    const Row rows[] = {{{1, 0}, false, true, "0", "0,0,1920,1080", {}},
+                        {{1, 0}, true, true, "4", "0,0,1920,1080", {}},
+                        {{401, 0}, false, false, "3", "0,0,1,1", {"6"}}};
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(&row - rows);
         host::Reset();
         TCSizeControl& ctl = Make(row.handle);
-        Menu(ctl, PICTURESIZETYPE_4_3, row.key);
-        ctl.SetLiveTvShowState(row.bLiveTv);
-        row.setup();
+        Menu(ctl, PICTURESIZETYPE_4_3);
+        host::SetSysInfoBool(303, row.bWide);
+        host::SetVconfInt("memory/mls/state", row.bMls);
         const size_t mark = host::JournalSize();
-        EXPECT_EQ(ctl.SetPictureSize(stream, row.key), 1);
+        EXPECT_EQ(ctl.SetPictureSize(stream, kDtv), 1);
         const auto crops = Calls("res_lookup_get_video_crop");
         ASSERT_FALSE(crops.empty());
         EXPECT_EQ(crops.back().args.at(6), row.cropSize);
-        if (*row.dst) {
-            EXPECT_EQ(Sink().substr(Sink().find(' ') + 1), row.dst);
-        }
+        EXPECT_EQ(SinkDst(), row.dst);
         EXPECT_EQ(PropSets(604, mark), row.zorder);
-    }
-}
-
-TEST_F(SizeControlApply, AutoWideHandsOverToTheSignal) {
-    struct Row { TSAspectRatioKey key; std::string property; bool bHandedOver; };
-    const Row rows[] = {{kDtv, "505", true}, {Key(0, 0x10002, false), "47", true}, {Key(29, 0x10002, false), "", false},
-                        {Key(29, 0x10002, true), "505", true}, {kHdmi, "", false}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(std::to_string(row.key.source) + (row.key.dtv ? " dtv" : " atv"));
-        host::Reset();
-        host::SetOption(0, 6);  // a region with automatic wide on by default
-        EXPECT_EQ(Menu(Make(), PICTURESIZETYPE_16_9, row.key), 1);
-        EXPECT_EQ(IndexOf("tv_stream_get_property", {"505"}) >= 0, row.property == "505");
-        EXPECT_EQ(IndexOf("tv_stream_get_property", {"47"}) >= 0, row.property == "47");
-        EXPECT_EQ(IndexOf("lumvideo_api_set_lbd_off") < 0, row.bHandedOver);
-    }
-}
-
-TEST_F(SizeControlApply, LetterboxCropFollowsLogoCaptionAndOutput) {
-    struct Row { bool bLogo, bCaption, bOutput; const char* src; };
-    const Row rows[] = {{false, false, false, "0,140,1920,800"}, {true, false, false, "0,0,1920,940"},
-                        {true, true, true, "0,140,1920,800"}, {true, true, false, "0,0,1920,1080"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.src);
-        host::Reset();
-        host::SetLookupPictureSize(0, KOVARect_t{0, 0, 1920, 1080});
-        host::SetLookupCrop(0, KOVARect_t{0, 0, 1920, 1080});
-        host::SetProp(stream, 763, 1);
-        host::SetProp(stream, 764, row.bOutput);
-        TCSizeControl& ctl = Make();
-        Menu(ctl, PICTURESIZETYPE_21_9_AUTO);
-        EXPECT_EQ(ctl.Set21to9_AutoSize(stream, kDtv, row.bLogo, row.bCaption, 140, 140), 1);
-        EXPECT_EQ(Sink(), std::string(row.src) + " 0,0,1920,1080");
     }
 }
 
@@ -253,8 +176,8 @@ TEST_F(SizeControlApply, ScreenFitApplyTakesTheFirstBranchThatHolds) {
     struct Row { const char* name; std::function<void(Probe&)> setup; TSAspectRatioKey key; int branch;
                  const char* sink; };
     const Row rows[] = {
-        {"screen-fit position", [this](Probe& c) { Menu(c, 2, kHdmi); c.Custom() = TSRectInfo(2, 0, 0, 0); }, kHdmi, 0,
-         "0,0,1916,1080 4,0,1916,1080"},
+        {"screen-fit position", [this](Probe& c) { Menu(c, 2, kHdmi); c.t_customOffset = TSRectInfo(2, 0, 0, 0); },
+         kHdmi, 0, "0,0,1916,1080 4,0,1916,1080"},
         {"auto wide", [](Probe&) { host::SetOption(0, 6); }, kDtv, 1, ""},
         {"21:9 letterbox", [this](Probe& c) { Menu(c, 5); c.Set21to9SizeInfo({true, false, false, 140, 140}); }, kDtv,
          2, ""},
@@ -276,38 +199,19 @@ TEST_F(SizeControlApply, ScreenFitApplyTakesTheFirstBranchThatHolds) {
     }
 }
 
-TEST_F(SizeControlApply, ScreenFitPreviewRestoresTheStoredValue) {
-    // state: screen state of the call; stored: the agent's screen fit after it;
-    // bFastBoot: a fast-boot record written after the apply; applied: the
-    // screen fit the crop lookup saw, "" for no lookup.
-    struct Row { const char* name; int state; bool bSave; int stored; bool bFastBoot; const char* applied; };
-    const Row rows[] = {{"save", 0, true, 1, true, "1"}, {"preview", 0, false, 0, false, "1"},
-                        {"save in window", 2, true, 1, false, ""}, {"preview in window", 2, false, 0, false, ""}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+// The panorama setter switches the player at once; only a save keeps the
+// option, in the agent's record and the fast-boot record. (The other option
+// setters' preview and save are checked by the menu scenario.)
+TEST_F(SizeControlApply, PanoramaOptionPreviewOrSave) {
+    for (bool bSave : {false, true}) {
+        SCOPED_TRACE(bSave);
         host::Reset();
-        TCSizeControl& ctl = Make();
-        Menu(ctl, PICTURESIZETYPE_16_9, kHdmi);  // a stored size: reading it writes no fast-boot record
-        ctl.SetScreenFitOption(stream, kHdmi, SCREENFITOPTION_OFF, true);
-        ctl.SetCurrentScreenState(TCSizeControl::EScreenStateType(row.state));
-        const size_t mark = host::JournalSize();
-        EXPECT_EQ(ctl.SetScreenFitOption(stream, kHdmi, SCREENFITOPTION_ON, row.bSave), 1);
-        const auto stored = host::AgentDetailOption(13, 2, 0);
-        ASSERT_TRUE(stored.has_value());
-        EXPECT_EQ(stored->screenFit, row.stored);
-        std::string applied;
-        bool bFastBoot = false;
-        for (const auto& e : host::JournalSince(mark)) {
-            if (e.name == "res_lookup_get_video_crop") applied = e.args.at(9);
-            if (e.name == "tv_stream_set_property" || e.name == "fb_nv_store_screen_config_res") {
-                bFastBoot = e.name == "fb_nv_store_screen_config_res";
-            }
-        }
-        EXPECT_EQ(applied, row.applied);
-        EXPECT_EQ(bFastBoot, row.bFastBoot);
-        if (row.bFastBoot) {
-            EXPECT_EQ(host::FbScreen(2, 2)[4], 1);
-        }
+        host::SetAgentPictureSize(0, 2, true, PICTURESIZETYPE_16_9);
+        host::SetAgentDetailOption(0, 2, PICTURESIZETYPE_16_9, Opt(false, 0, 0, false));
+        EXPECT_EQ(Make().SetPanoramaOption(stream, kDtv, true, bSave), 1);
+        EXPECT_EQ(host::LastSetProp(stream, 615), 1);
+        EXPECT_EQ(Stored(0, 2, 0), bSave ? "0,0,0,0,0,0,0,0,1" : "0,0,0,0,0,0,0,0,0");
+        EXPECT_EQ(host::FbScreen(0, 2)[6], bSave ? 1 : 0);
     }
 }
 

@@ -1,4 +1,5 @@
 // Geometry lookup, automatic wide by AFD and WSS, and the video sink.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -13,12 +14,6 @@ namespace {
 constexpr kova_resolution_e kSd = 0x10001;  // resolution mode 2
 constexpr int kNone = -100;
 
-std::string Rect(const TSRectInfo& r) { return host::FormatRect(r.x, r.y, r.width, r.height); }
-
-void StoreMenuSize(bool dtv, int size) {
-    TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeInfo(0, 2, dtv, size);
-}
-
 void WideScreenModel(bool on) {
     host::SetSysInfoBool(303, on);
     host::SetSysInfoInt(254, 1);
@@ -30,29 +25,13 @@ int CountEvents(int event) {
     return n;
 }
 
-// Exposes the lookup on a graphics plane of a chosen size.
-class GfxPlane : public TCSizeControl {
-public:
+// The lookup on a graphics plane of a chosen size.
+struct GfxPlane : TCSizeControl {
     GfxPlane(int width, int height) : TCSizeControl(ORBHandle(1, 0)) {
         t_BaseGfxRect = TSRectInfo(0, 0, width, height);
     }
     using TCSizeControl::t_GetRectSizeByLookupTable;
 };
-
-// The fast-boot hand-over happens once per process: each case runs in a
-// fresh copy of this binary. `body` returns what went wrong, empty if nothing.
-void ExpectInFreshProcess(const std::function<std::string()>& body) {
-    const std::string style = GTEST_FLAG_GET(death_test_style);
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            const std::string failure = body();
-            std::fprintf(stderr, "%s\n", failure.c_str());
-            std::_Exit(failure.empty() ? 0 : 1);
-        },
-        ::testing::ExitedWithCode(0), "");
-    GTEST_FLAG_SET(death_test_style, style);
-}
 
 class SizeControlGeometry : public SizeControlTest {};
 
@@ -74,11 +53,13 @@ TEST_F(SizeControlGeometry, AfdTableChoosesSizeAndInputCrop) {
         SCOPED_TRACE("aspect " + std::to_string(r.aspect) + " afd " + std::to_string(r.afd));
         host::Reset();
         host::SetOption(0, 6);  // automatic wide on by default
-        TCSizeControl& ctl = Make();
-        EXPECT_EQ(ctl.ChangeVideoSizeByAFD(stream, Key(0, kSd, true, 720, 576, r.aspect), r.afd, SCREENMODE_4_3), 1);
+        EXPECT_EQ(Make().ChangeVideoSizeByAFD(stream, Key(0, kSd, true, 720, 576, r.aspect), r.afd, SCREENMODE_4_3), 1);
         char text[80];
         std::snprintf(text, sizeof text, "PictureSize[%d] ,afd_value[%x] ,afd_size[%d]", r.size, r.afd, r.action);
         EXPECT_TRUE(LogHas(text)) << text;
+        // Event 2817 follows the sink write and its event 82.
+        EXPECT_EQ(CountEvents(82), 1);
+        EXPECT_EQ(host::Events().back().event, 2817);
         // The crop lookup gets the AFD-cropped input and a full-panel destination.
         const auto crop = Calls("res_lookup_get_video_crop");
         ASSERT_EQ(crop.size(), 1u);
@@ -87,49 +68,42 @@ TEST_F(SizeControlGeometry, AfdTableChoosesSizeAndInputCrop) {
     }
 }
 
+// The WSS codes and 4:3 screen-mode mappings the signal scenario does not
+// show (preview -1 reads the stored mode, zoom here), and AFD codes outside
+// the table.
 TEST_F(SizeControlGeometry, SignalDecisionsOutsideTheAfdTable) {
-    // preview -1 reads the stored screen mode, which is set to zoom here.
     struct Row { bool wss; int code; unsigned aspect; int preview; bool wide; int menu, size; };
     const Row rows[] = {
-        {true, -1, 2, 3, false, 0, 8}, {true, 0, 2, 3, false, 0, 8},  {true, 1, 2, 3, false, 0, 10},
-        {true, 2, 2, 3, false, 0, 11}, {true, 3, 2, 3, false, 0, 8},  {true, 4, 2, 3, false, 0, 11},
-        {true, 5, 2, 3, false, 0, 8},  {true, 6, 2, 3, false, 0, 8},  {true, 7, 2, 3, false, 0, 9},
-        {true, 8, 2, 3, false, 0, 8},  {true, 9, 2, 3, false, 0, 8},  {true, 10, 2, 3, false, 0, 8},
-        {true, 11, 2, 3, false, 0, 10}, {true, 12, 2, 3, false, 0, 8}, {true, 13, 2, 3, false, 0, 12},
-        {true, 14, 2, 3, false, 0, 9}, {true, 15, 2, 3, false, 0, 8}, {true, 16, 2, 3, false, 0, 8},
-        {true, 7, 2, 3, true, 4, 4},   {true, 14, 2, 3, true, 4, 4},  {true, 7, 2, 3, true, 0, 9},
-        {true, 7, 2, 3, false, 4, 9},  {true, 8, 2, 2, false, 0, 1},  {true, 8, 2, 4, false, 0, 4},
-        {true, 8, 2, 0, false, 0, 9},  {true, 8, 2, 1, false, 0, 9},  {true, 8, 2, -1, false, 0, 1},
-        {false, 8, 3, 3, true, 4, 4},  {false, 8, 3, 3, false, 4, 9}, {false, 16, 3, 3, false, 0, 8},
-        {false, 255, 3, 3, false, 0, 8}, {false, 2, 1, 3, false, 0, 8}, {false, 9, 2, 2, false, 0, 1},
+        {true, 0, 2, 3, false, 0, 8},  {true, 3, 2, 3, false, 0, 8},   {true, 6, 2, 3, false, 0, 8},
+        {true, 9, 2, 3, false, 0, 8},  {true, 10, 2, 3, false, 0, 8},  {true, 12, 2, 3, false, 0, 8},
+        {true, 16, 2, 3, false, 0, 8}, {true, 14, 2, 3, true, 4, 4},   {true, 7, 2, 3, false, 4, 9},
+        {true, 8, 2, 0, false, 0, 9},  {true, 8, 2, 1, false, 0, 9},   {true, 8, 2, -1, false, 0, 1},
+        {false, 8, 3, 3, true, 4, 4},  {false, 8, 3, 3, false, 4, 9},  {false, 16, 3, 3, false, 0, 8},
         {false, 9, 2, -1, false, 0, 1},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(std::string(r.wss ? "wss " : "afd ") + std::to_string(r.code) + " preview " +
-                     std::to_string(r.preview));
+        SCOPED_TRACE(&r - rows);
         host::Reset();
         WideScreenModel(r.wide);
-        StoreMenuSize(!r.wss, r.menu);
-        TSPictureSizeOption zoom;
-        zoom.screenMode = SCREENMODE_ZOOM;
-        TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeDetailInfo(0, 2, r.menu, zoom);
-        TCSizeControl& ctl = Make();
+        host::SetAgentPictureSize(0, 2, !r.wss, r.menu);
+        host::SetAgentDetailOption(0, 2, r.menu, Opt(false, SCREENMODE_ZOOM, 0, false));
         const TSAspectRatioKey key = Key(0, kSd, !r.wss, 720, 576, r.aspect);
         char text[48];
         if (r.wss) {
-            ctl.ChangeVideoSizeByWSS(stream, key, r.code, r.preview);
+            Make().ChangeVideoSizeByWSS(stream, key, r.code, r.preview);
             std::snprintf(text, sizeof text, "PictureSize[%d] , WSS_data=[%d]", r.size, r.code);
         } else {
-            ctl.ChangeVideoSizeByAFD(stream, key, static_cast<unsigned char>(r.code), r.preview);
+            Make().ChangeVideoSizeByAFD(stream, key, static_cast<unsigned char>(r.code), r.preview);
             std::snprintf(text, sizeof text, "PictureSize[%d] ,afd_value[%x]", r.size, r.code);
         }
         EXPECT_TRUE(LogHas(text)) << text;
     }
 }
 
+// Vertical and horizontal scaling into the graphics plane (with the
+// wide-screen shift and the caption width), and both validations.
 TEST_F(SizeControlGeometry, DestinationScalingAndValidation) {
-    const KOVARect_t none{0, 0, 0, 0};
-    // dest, crop: lookup overrides for code 0 (width 0: none).
+    const KOVARect_t none{0, 0, 0, 0};  // dest, crop: lookup overrides for code 0 (none: width 0)
     struct Row { int gfxW, gfxH; bool wide; int menu, size, resolution; KOVARect_t dest, crop; int result;
                  const char *dst, *log; };
     const Row rows[] = {
@@ -141,7 +115,6 @@ TEST_F(SizeControlGeometry, DestinationScalingAndValidation) {
         {2560, 1080, true, 0, 3, kSd, none, none, 1, "560,0,1440,1080", nullptr},
         {2560, 1080, true, 0, 1, kSd, none, none, 1, "0,0,2560,1080", nullptr},
         {2560, 1080, true, 0, 6, kSd, none, none, 1, "183,0,2194,1080", nullptr},
-        {1920, 1080, true, 0, 6, kSd, none, none, 1, "137,0,1645,1080", nullptr},
         {2560, 1080, true, 0, 10, kSd, none, none, 1, "320,0,1920,1080", nullptr},
         {2560, 1080, true, 4, 10, kSd, none, none, 1, "0,0,2560,1080", nullptr},
         {1920, 1080, false, 0, 0, kSd, {100, 0, 1920, 1080}, none, 0, "100,0,1920,1080",
@@ -154,96 +127,63 @@ TEST_F(SizeControlGeometry, DestinationScalingAndValidation) {
         {1920, 1080, false, 0, 0, 0, none, {0, 1, 1920, 1080}, 1, "0,0,1920,1080", nullptr},
     };
     for (const Row& r : rows) {
-        SCOPED_TRACE(std::to_string(r.gfxW) + "x" + std::to_string(r.gfxH) + (r.wide ? " wide" : "") + " size " +
-                     std::to_string(r.size) + " dst " + r.dst);
+        SCOPED_TRACE(&r - rows);
         host::Reset();
         WideScreenModel(r.wide);
-        StoreMenuSize(false, r.menu);
+        host::SetAgentPictureSize(0, 2, false, r.menu);
         if (r.dest.width != 0) host::SetLookupPictureSize(0, r.dest);
         if (r.crop.width != 0) host::SetLookupCrop(0, r.crop);
-        GfxPlane ctl(r.gfxW, r.gfxH);
         TSRectInfo src, dst;
-        EXPECT_EQ(ctl.t_GetRectSizeByLookupTable(stream, static_cast<EPictureSizeType>(r.size),
-                                                 Key(0, r.resolution, false), src, dst, 255),
+        EXPECT_EQ(GfxPlane(r.gfxW, r.gfxH)
+                      .t_GetRectSizeByLookupTable(stream, EPictureSizeType(r.size), Key(0, r.resolution, false), src,
+                                                  dst, 255),
                   r.result);
         EXPECT_EQ(Rect(dst), r.dst);
         EXPECT_TRUE(r.log == nullptr || LogHas(r.log));
     }
 }
 
-TEST_F(SizeControlGeometry, AfdApplyFollowsScreenState) {
-    // First a WSS zoom write (src 0,0,720,576, dst 0,0,1920,1080), then an
-    // AFD write that looks up size 8 (240,0,1440,1080) on a 1920x1080 input.
-    // code: the geometry code looked up ("" for none).
-    struct Row { int p; TCSizeControl::EScreenStateType state; bool liveTv; const char *code, *sink, *afdRect; };
-    const Row rows[] = {
-        {1, TCSizeControl::SCREENSTATE_FULLSIZE, false, "1", "0,0,1920,1080 240,0,1440,1080", "240,0,1440,1080"},
-        {1, TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE, false, "0", "0,0,1920,1080 0,0,1920,1080", "0,0,1920,1080"},
-        {1, TCSizeControl::SCREENSTATE_PIG_BY_CROPVIDEO, false, "", "0,0,720,576 0,0,1920,1080", "0,0,1920,1080"},
-        {401, TCSizeControl::SCREENSTATE_FULLSIZE, false, "1", "0,0,1920,1080 0,0,1,1", "240,0,1440,1080"},
-        {401, TCSizeControl::SCREENSTATE_FULLSIZE, true, "1", "0,0,1920,1080 240,0,1440,1080", "240,0,1440,1080"},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE("p " + std::to_string(r.p) + " state " + std::to_string(r.state));
-        host::Reset();
-        TCSizeControl& ctl = Make(ORBHandle(r.p, 0));
-        ctl.ChangeVideoSizeByWSS(stream, Key(0, kSd, false, 720, 576, 2), 8, SCREENMODE_ZOOM);
-        ctl.SetCurrentScreenState(r.state);
-        ctl.SetLiveTvShowState(r.liveTv);
-        const size_t from = host::JournalSize();
-        EXPECT_EQ(ctl.ChangeVideoSizeByAFD(stream, Key(0, kSd, true, 1920, 1080, 2), 8, SCREENMODE_4_3), 1);
-
-        const long lookup = IndexOf("res_lookup_get_picture_size", {}, from);
-        EXPECT_EQ(lookup < 0 ? "" : host::Journal()[lookup].args[0], std::string(r.code));
-        EXPECT_EQ(Sink(stream), r.sink);
-        EXPECT_EQ(IndexOf("tv_stream_set_property", {"604", "6"}, from) >= 0, r.p == 401 && !r.liveTv);
-        int x, y, w, h;
-        ctl.GetAFDGeometryRectSize(x, y, w, h);
-        EXPECT_EQ(host::FormatRect(x, y, w, h), r.afdRect);
-        // The AFD event comes last, after the sink write and its event 82.
-        EXPECT_EQ(CountEvents(82), 2);
-        EXPECT_EQ(host::Events().back().event, 2817);
-        EXPECT_EQ(host::Events().back().handle, ORBHandle(r.p, 0));
-    }
-}
-
+// The sink write of the geometry paths (m_SetCropVideo, here through WSS) and
+// of an application window (SetSize): the call by stream type, event 82 after
+// it, and the result when the sink refuses or the event manager is missing;
+// the destination is remembered all the same.
 TEST_F(SizeControlGeometry, SinkWriteByStreamType) {
-    const std::string written = "0,0,720,576 240,0,1440,1080";
-    const std::string initial = "0,0,3840,2160 0,0,1920,1080";
-    struct Row { int type, refuse; bool eventMgr, nullStream, atsc3; int result; std::string remembered, sink; };
+    struct Row { bool bWindow; int type, refuse; bool eventMgr, atsc3; };
     const Row rows[] = {
-        {0, 0, true, false, false, 1, written, written},   {9, 0, true, false, false, 1, written, written},
-        {77, 0, true, false, true, 1, written, written},   {39, 0, true, false, true, 1, written, written},
-        {8, 0, true, false, true, 1, written, written},    {10, 0, true, false, true, 1, written, written},
-        {0, -1, true, false, false, 0, written, "none"},   {77, -1, true, false, true, 0, written, "none"},
-        {0, 0, false, false, false, 0, written, written},  {0, 0, true, true, false, 0, initial, "none"},
+        {false, 0, 0, true, false}, {false, 9, 0, true, false}, {false, 77, 0, true, true}, {false, 39, 0, true, true},
+        {false, 8, 0, true, true},  {false, 10, 0, true, true}, {false, 0, -1, true, false}, {false, 77, -1, true, true},
+        {false, 0, 0, false, false}, {true, 9, 0, true, false}, {true, 8, 0, true, true},    {true, 0, -1, true, false},
+        {true, 77, -1, true, true},  {true, 0, 0, false, false},
     };
+    const TSAspectRatioKey key = Key(0, kSd, false, 720, 576, 2);
     for (const Row& r : rows) {
-        SCOPED_TRACE("type " + std::to_string(r.type) + " refuse " + std::to_string(r.refuse) +
-                     (r.eventMgr ? "" : " no event manager") + (r.nullStream ? " null stream" : ""));
+        SCOPED_TRACE(&r - rows);
         host::Reset();
+        host::SetCallerName("browser");
         host::SetStreamType(stream, r.type);
         host::SetPropResult(stream, 610, r.refuse);
         host::SetAtsc3Result(stream, r.refuse);
         host::SetEventManagerPresent(r.eventMgr);
         TCSizeControl& ctl = Make();
-        EXPECT_EQ(ctl.ChangeVideoSizeByWSS(r.nullStream ? nullptr : stream, Key(0, kSd, false, 720, 576, 2), 8,
-                                           SCREENMODE_4_3),
-                  r.result);
-        EXPECT_EQ(Calls("tv_stream_atsc3_set_video_size").size(), r.atsc3 ? 1u : 0u);
-        EXPECT_EQ(Calls("tv_stream_set_property", "610").size(), r.atsc3 || r.nullStream ? 0u : 1u);
-        TSRectInfo src, dst;
-        ctl.GetCropVideoInfo(src, dst);
-        EXPECT_EQ(Rect(src) + " " + Rect(dst), r.remembered);
-        EXPECT_EQ(Sink(stream), r.sink);
-        EXPECT_EQ(CountEvents(82), r.eventMgr && !r.nullStream ? 1 : 0);
-        EXPECT_EQ(LogHas("streamId is NULL!! m_SetCropVideo() return false!!"), r.nullStream);
+        EXPECT_EQ(r.bWindow ? ctl.SetSize(stream, key, 100, 50, 540, 960)
+                            : ctl.ChangeVideoSizeByWSS(stream, key, 8, SCREENMODE_4_3),
+                  r.refuse == 0 && r.eventMgr);
+        const long prop = IndexOf("tv_stream_set_property", {"610"}), atsc3 = IndexOf("tv_stream_atsc3_set_video_size");
+        EXPECT_EQ(atsc3 >= 0, r.atsc3);
+        EXPECT_EQ(prop >= 0, !r.atsc3);
+        EXPECT_EQ(IndexOf("event", {"82", "1", "0"}) > std::max(prop, atsc3), r.eventMgr);
+        const std::string dst = r.bWindow ? "100,50,960,540" : "240,0,1440,1080";
+        EXPECT_EQ(Window(ctl), dst);
+        EXPECT_EQ(SinkDst(), r.refuse == 0 ? dst : "none");
+        EXPECT_EQ(LogHas("called by[browser] end."), r.bWindow && r.eventMgr);
     }
 }
 
+// The hand-over from the fast-boot video server happens once per process, so
+// each case runs in a fresh copy of this binary. skip: the argument of
+// SetFlagSkipFBterminate (kNone: not called); status: fast-video status set
+// by the first write (kNone: not set).
 TEST_F(SizeControlGeometry, FastBootHandOverOncePerProcess) {
-    // skip: SetFlagSkipFBterminate's argument (kNone: not called); status:
-    // fast-video status set by the first write (kNone: not set).
     struct Row { const char* name; int skip, fbResult; host::Atsc3Agent atsc3;
                  int terminatedFirst, status, terminatedAfterSecond, statusSets; };
     const Row rows[] = {
@@ -255,35 +195,40 @@ TEST_F(SizeControlGeometry, FastBootHandOverOncePerProcess) {
         {"ATSC 3.0 fast video on", kNone, 0, host::Atsc3Agent::On, 0, kNone, 1, 1},
         {"ATSC 3.0 fast video off", kNone, 0, host::Atsc3Agent::Off, 1, 1, 1, 1},
     };
+    const std::string style = GTEST_FLAG_GET(death_test_style);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
-        ExpectInFreshProcess([this, r]() {
-            std::string failure;
-            auto check = [&failure](bool ok, const char* what) { failure += ok ? "" : std::string(what) + "; "; };
+        // The child reports what went wrong on stderr and exits 1.
+        auto check = [](bool ok, const char* what) {
+            if (!ok) {
+                std::fprintf(stderr, "%s\n", what);
+                std::_Exit(1);
+            }
+        };
+        auto body = [&] {
             host::Reset();
             if (r.skip != kNone) TCSizeControl::SetFlagSkipFBterminate(r.skip);
             host::SetFbTerminateResult(r.fbResult);
             host::SetAtsc3Agent(r.atsc3);
             TCSizeControl ctl(ORBHandle(1, 0));
-            const TSAspectRatioKey key = Key(0, kSd, false, 720, 576, 2);
-            ctl.ChangeVideoSizeByWSS(stream, key, 8, SCREENMODE_4_3);
+            ctl.ChangeVideoSizeByWSS(stream, Key(0, kSd, false, 720, 576, 2), 8, SCREENMODE_4_3);
             check(host::FbTerminateCount() == r.terminatedFirst, "terminations after the first write");
             check(host::LastSetProp(stream, 619).value_or(kNone) == r.status, "status after the first write");
-            const long sink = IndexOf("tv_stream_set_property", {"610"});
-            const long event = IndexOf("event", {"82"});
-            const long terminate = IndexOf("fb_terminate_server");
-            const long status = IndexOf("tv_stream_set_property", {"619"});
+            const long sink = IndexOf("tv_stream_set_property", {"610"}), event = IndexOf("event", {"82"});
+            const long terminate = IndexOf("fb_terminate_server"), status = IndexOf("tv_stream_set_property", {"619"});
             const long handOver = terminate >= 0 ? terminate : status;
             check(handOver < 0 || (sink >= 0 && sink < event && event < handOver), "sink, event 82, hand-over");
             check(terminate < 0 || terminate < status, "termination before its status");
-
             host::SetAtsc3Agent(host::Atsc3Agent::Absent);
-            ctl.ChangeVideoSizeByWSS(stream, key, 8, SCREENMODE_4_3);
+            ctl.ChangeVideoSizeByWSS(stream, Key(0, kSd, false, 720, 576, 2), 8, SCREENMODE_4_3);
             check(host::FbTerminateCount() == r.terminatedAfterSecond, "terminations after the second write");
             check(static_cast<int>(Calls("tv_stream_set_property", "619").size()) == r.statusSets, "status sets");
-            return failure;
-        });
+            std::_Exit(0);
+        };
+        EXPECT_EXIT(body(), ::testing::ExitedWithCode(0), "");
     }
+    GTEST_FLAG_SET(death_test_style, style);
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // Helpers shared by the size-controller tests: a fresh controller per test,
-// keys, and look-ups in the stand-in's journal and log.
+// keys, option records, and look-ups in the stand-in's journal and log.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,15 +25,29 @@ inline TSAspectRatioKey Key(int source, kova_resolution_e resolution, bool dtv, 
     return key;
 }
 
-// Names of the journaled calls from `from` on, in order (scope traces and
-// events included as "scope" and "event").
-inline std::vector<std::string> CallNames(size_t from = 0) {
-    std::vector<std::string> names;
-    for (const auto& e : host::JournalSince(from)) {
-        names.push_back(e.name);
-    }
-    return names;
+// A detail record; the offset flag is set when an offset is given.
+inline TSPictureSizeOption Opt(bool autoWide, int mode, int fit, bool pano, int x = 0, int y = 0, int h = 0,
+                               int w = 0) {
+    return {autoWide, mode, fit, x != 0 || y != 0 || h != 0 || w != 0, x, y, h, w, pano};
 }
+
+// A record as "autoWide,mode,fit,flag,x,y,h,w,panorama".
+inline std::string Fields(const TSPictureSizeOption& o) {
+    std::string s;
+    for (int v : {int(o.bAutoWide), o.screenMode, o.screenFit, int(o.bOffset), o.offsetX, o.offsetY, o.offsetHeight,
+                  o.offsetWidth, int(o.bPanoramaOption)}) {
+        s += (s.empty() ? "" : ",") + std::to_string(v);
+    }
+    return s;
+}
+
+// The agent's record under (store source, resolution mode, size), or "none".
+inline std::string Stored(int source, int mode, int size) {
+    const auto o = host::AgentDetailOption(source, mode, size);
+    return o ? Fields(*o) : "none";
+}
+
+inline std::string Rect(const TSRectInfo& r) { return host::FormatRect(r.x, r.y, r.width, r.height); }
 
 // Journaled calls named `name` (with `firstArg` as first argument when given).
 inline std::vector<host::JournalEntry> Calls(const std::string& name, const std::string& firstArg = "") {
@@ -52,30 +65,29 @@ inline std::vector<host::JournalEntry> Calls(const std::string& name, const std:
 inline long IndexOf(const std::string& name, const std::vector<std::string>& args = {}, size_t from = 0) {
     const auto journal = host::Journal();
     for (size_t i = from; i < journal.size(); ++i) {
-        if (journal[i].name != name || journal[i].args.size() < args.size()) {
-            continue;
-        }
-        bool match = true;
-        for (size_t a = 0; a < args.size(); ++a) {
-            match = match && journal[i].args[a] == args[a];
-        }
-        if (match) {
-            return static_cast<long>(i);
-        }
+        bool match = journal[i].name == name && journal[i].args.size() >= args.size();
+        for (size_t a = 0; match && a < args.size(); ++a) match = journal[i].args[a] == args[a];
+        if (match) return static_cast<long>(i);
     }
     return -1;
 }
 
 inline bool LogHas(const std::string& text) { return host::LogContains(text); }
 
-// The sink rectangles of the default stream as "x,y,w,h x,y,w,h" (src dst).
+// The sink rectangles of a stream as "x,y,w,h x,y,w,h" (src dst), or "none".
 inline std::string Sink(TVStream stream = host::DefaultStream()) {
     const auto r = host::SinkRects(stream);
-    if (!r) {
-        return "none";
-    }
+    if (!r) return "none";
     return host::FormatRect(r->src_x, r->src_y, r->src_width, r->src_height) + " " +
            host::FormatRect(r->dst_x, r->dst_y, r->dst_width, r->dst_height);
+}
+inline std::string SinkDst() { return Sink().substr(Sink().find(' ') + 1); }  // "none" stays "none"
+
+// The remembered destination (GetSize) as "x,y,w,h".
+inline std::string Window(TCSizeControl& ctl) {
+    int x = 0, y = 0, h = 0, w = 0;
+    ctl.GetSize(x, y, h, w);
+    return host::FormatRect(x, y, w, h);
 }
 
 // A fresh controller for each test (the registry's instances live for the

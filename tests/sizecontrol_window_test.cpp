@@ -1,7 +1,9 @@
-// Application windows: SetSize and SetSizeInfo validation, the sink write and
-// event of SetSize, SetCropVideo, and the way back to full size.
+// Application windows: SetSize and SetSizeInfo validation, and the menu
+// inside a SetCropVideo window. (The sink write of SetSize is in the geometry
+// tests, beside that of the other paths.)
+#include <functional>
+
 #include "sizecontrol_support.h"
-#include "vconf.h"
 
 namespace {
 
@@ -9,26 +11,12 @@ using namespace sizecontrol_test;
 
 const TSAspectRatioKey kKey = Key(13, 0x10008, false);  // resolution mode 2
 
-std::string SinkDst() {
-    const auto r = host::SinkRects(host::DefaultStream());
-    return r ? host::FormatRect(r->dst_x, r->dst_y, r->dst_width, r->dst_height) : "none";
-}
-
-std::string Window(TCSizeControl& ctl) {
-    int x = 0, y = 0, h = 0, w = 0;
-    ctl.GetSize(x, y, h, w);
-    return host::FormatRect(x, y, w, h);
-}
-
 class SizeControlWindow : public SizeControlTest {};
 
 // Windows as x, y, height, width on the 1920 x 1080 plane; SetSize refuses the
 // whole plane (with an assertion report), SetSizeInfo accepts it.
 TEST_F(SizeControlWindow, Validation) {
-    struct Row {
-        int x, y, h, w;
-        bool bSetSize, bSetSizeInfo;
-    };
+    struct Row { int x, y, h, w; bool bSetSize, bSetSizeInfo; };
     const Row rows[] = {
         {0, 0, 1080, 1920, false, true}, {0, 0, 0, 960, false, false},    {0, 0, 540, 0, false, false},
         {960, 0, 540, 960, true, true},  {961, 0, 540, 960, false, false}, {0, 540, 540, 960, true, true},
@@ -52,96 +40,48 @@ TEST_F(SizeControlWindow, Validation) {
     }
 }
 
-// A valid window: the sink call by stream type, event 82 after it, and the
-// result when the stream, the sink or the event manager fails.
-TEST_F(SizeControlWindow, SetSizeSinkAndResult) {
-    struct Row {
-        bool bStream, bEventManager;
-        int sinkResult, streamType, result;
-        const char* sinkCall;
-    };
-    const char* const kProp = "tv_stream_set_property";
-    const char* const kAtsc3 = "tv_stream_atsc3_set_video_size";
+// In a SetCropVideo window (panorama switched off before the sink write) the
+// menu operations only store their settings and return 1; the picture size
+// and the screen mode are mirrored to the fast-boot store before the state is
+// looked at. stored: the menu size and its record afterwards.
+TEST_F(SizeControlWindow, MenuInACropVideoWindowOnlyStores) {
+    using Call = std::function<int(TCSizeControl&)>;
+    struct Row { const char* name; int menu; Call call; const char* stored; bool bFastBoot; };
     const Row rows[] = {
-        {false, true, 0, 0, 0, nullptr}, {true, false, 0, 0, 0, kProp}, {true, true, -1, 0, 0, kProp},
-        {true, true, 0, 9, 1, kProp},    {true, true, 0, 8, 1, kAtsc3}, {true, true, 0, 10, 1, kAtsc3},
-        {true, true, 0, 39, 1, kAtsc3},  {true, true, -1, 77, 0, kAtsc3},
+        {"picture size", 0,
+         [this](TCSizeControl& c) { return c.SetPictureSize(stream, kKey, PICTURESIZETYPE_4_3, true); },
+         "3 1,0,0,0,0,0,0,0,0", true},
+        {"screen fit", 0,
+         [this](TCSizeControl& c) { return c.SetScreenFitOption(stream, kKey, SCREENFITOPTION_ON, true); },
+         "0 1,0,1,0,0,0,0,0,0", false},
+        {"screen fit preview", 0,
+         [this](TCSizeControl& c) { return c.SetScreenFitOption(stream, kKey, SCREENFITOPTION_ON, false); },
+         "0 1,0,0,0,0,0,0,0,0", false},
+        {"screen mode", 0, [this](TCSizeControl& c) { return c.SetScreenMode(stream, kKey, SCREENMODE_4_3, true); },
+         "0 1,3,0,0,0,0,0,0,0", true},
+        {"caption size", 6, [this](TCSizeControl& c) { return c.SetZoomSize(stream, kKey, 0, 4); },
+         "6 1,0,0,1,0,0,4,0,0", false},
+        {"caption position", 6, [this](TCSizeControl& c) { return c.SetZoomPosition(stream, kKey, 0, -2); },
+         "6 1,0,0,1,0,-2,0,0,0", false},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE("row " + std::to_string(&r - rows));
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         host::Reset();
-        host::SetCallerName("browser");
-        host::SetEventManagerPresent(r.bEventManager);
-        host::SetStreamType(stream, r.streamType);
-        host::SetPropResult(stream, 610, r.sinkResult);
-        host::SetAtsc3Result(stream, r.sinkResult);
+        host::SetAgentPictureSize(13, 2, false, row.menu);
+        for (int size = 0; size < 8; ++size) host::SetAgentDetailOption(13, 2, size, Opt(true, 0, 0, false));
         TCSizeControl& ctl = Make();
-        EXPECT_EQ(ctl.SetSize(r.bStream ? stream : nullptr, kKey, 100, 50, 540, 960), r.result);
-        const long sink = r.sinkCall == kProp ? IndexOf(kProp, {"610"}) : IndexOf(kAtsc3);
-        EXPECT_EQ(IndexOf(kProp, {"610"}) >= 0, r.sinkCall == kProp);
-        EXPECT_EQ(IndexOf("event", {"82", "1", "0"}) > sink && sink >= 0, r.bEventManager && r.bStream);
-        EXPECT_EQ(Window(ctl), r.bStream ? "100,50,960,540" : "0,0,1920,1080");
-        EXPECT_EQ(LogHas("called by[browser] end."), r.bEventManager && r.bStream);
-    }
-}
-
-// The state changes even when the sink refuses; panorama goes off first.
-TEST_F(SizeControlWindow, SetCropVideo) {
-    for (int sinkResult : {0, -1}) {
-        host::Reset();
-        host::SetPropResult(stream, 610, sinkResult);
-        TCSizeControl& ctl = Make();
-        const TSRectInfo src(10, 20, 700, 400), dst(100, 50, 960, 540);
-        EXPECT_EQ(ctl.SetCropVideo(stream, src, dst), sinkResult == 0 ? 1 : 0);
+        EXPECT_EQ(ctl.SetCropVideo(stream, TSRectInfo(0, 0, 720, 480), TSRectInfo(100, 50, 960, 540)), 1);
         EXPECT_EQ(ctl.GetCurrentScreenState(), TCSizeControl::SCREENSTATE_PIG_BY_CROPVIDEO);
-        TSRectInfo gotSrc, gotDst;
-        ctl.GetCropVideoInfo(gotSrc, gotDst);
-        EXPECT_TRUE(gotSrc == src && gotDst == dst);
         const long panorama = IndexOf("tv_stream_set_property", {"615", "0"});
         EXPECT_TRUE(panorama >= 0 && panorama < IndexOf("tv_stream_set_property", {"610"}));
-    }
-}
-
-// Back to full size from each state: the 4:3 menu size (16:9 under MLS) as
-// GetDefaultSize reports it; the window key cleared on the main path only.
-TEST_F(SizeControlWindow, SetDefaultSize) {
-    struct Row {
-        uint16_t s;
-        int enter;  // 0 full size, 1 SetSizeInfo, 2 SetCropVideo
-        bool bStream, bMls;
-        const char* sinkDst;  // written by SetDefaultSize; nullptr: not written
-        const char* windowKey;
-    };
-    const Row rows[] = {
-        {0, 0, true, false, nullptr, ""},           {0, 1, true, false, "240,0,1440,1080", ""},
-        {0, 2, true, false, "240,0,1440,1080", ""}, {0, 2, true, true, "0,0,1920,1080", ""},
-        {20, 1, false, false, nullptr, ""},         {1, 1, true, false, "240,0,1440,1080", "app"},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE("row " + std::to_string(&r - rows));
-        host::Reset();
-        host::SetVconfStr(VCONFKEY_ORB_WINDOW_RECT, "app");
-        host::SetVconfInt(VCONFKEY_MLS_STATE, r.bMls ? 1 : 0);
-        TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeInfo(13, 2, false, PICTURESIZETYPE_4_3);
-        TCSizeControl& ctl = Make(ORBHandle(1, r.s));
-        if (r.enter == 1) ctl.SetSizeInfo(100, 50, 540, 960);
-        if (r.enter == 2) ctl.SetCropVideo(stream, TSRectInfo(0, 0, 720, 480), TSRectInfo(100, 50, 960, 540));
         const size_t from = host::JournalSize();
-
-        ctl.SetDefaultSize(r.bStream ? stream : nullptr, kKey);
-        EXPECT_EQ(ctl.GetCurrentScreenState(), TCSizeControl::SCREENSTATE_FULLSIZE);
-        EXPECT_EQ(host::GetVconf(VCONFKEY_ORB_WINDOW_RECT)->strValue, r.windowKey);
-        EXPECT_EQ(IndexOf("tv_stream_set_property", {"610"}, from) >= 0, r.sinkDst != nullptr);
-        if (r.sinkDst != nullptr) {
-            TSRectInfo src, dst;
-            ctl.GetDefaultSize(stream, kKey, src, dst);
-            EXPECT_EQ(SinkDst(), r.sinkDst);
-            EXPECT_EQ(host::FormatRect(dst.x, dst.y, dst.width, dst.height), r.sinkDst);
-        }
+        EXPECT_EQ(row.call(ctl), 1);
+        const int size = host::AgentPictureSize(13, 2, false).value_or(-1);
+        EXPECT_EQ(std::to_string(size) + " " + Stored(13, 2, size), row.stored);
+        EXPECT_EQ(IndexOf("tv_stream_set_property", {"610"}, from), -1);
+        EXPECT_EQ(IndexOf("fb_nv_store_screen_config_res", {}, from) >= 0, row.bFastBoot);
+        EXPECT_EQ(Sink(), "0,0,720,480 100,50,960,540");
     }
-    TSRectInfo src(1, 2, 3, 4), dst(5, 6, 7, 8);
-    Make().GetDefaultSize(nullptr, kKey, src, dst);
-    EXPECT_TRUE(src == TSRectInfo(1, 2, 3, 4) && dst == TSRectInfo(5, 6, 7, 8));
 }
 
 }  // namespace
