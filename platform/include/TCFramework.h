@@ -94,7 +94,7 @@ public:
     TCScopeTrace& operator=(const TCScopeTrace&) = delete;
 
 private:
-    std::string m_label;
+    const char* m_label;  // a literal: it outlives the trace
 };
 
 // Reports a broken invariant and returns.

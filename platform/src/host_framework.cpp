@@ -4,6 +4,7 @@
 // ATSC 3.0 fast-video agents, event manager and service API manager.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
@@ -31,8 +32,10 @@ struct LogStore {
     std::mutex mutex;
     std::vector<host::LogLine> lines;
     std::vector<host::AssertReport> asserts;
-    int threshold = -1;
-    bool capture = true;  // keep the lines (off: only print them)
+    // Read without the mutex by every log call, so that a line nobody keeps
+    // or prints costs no lock.
+    std::atomic<int> threshold{-1};
+    std::atomic<bool> capture{true};  // keep the lines (off: only print them)
 };
 
 // The stores below are never destroyed: service threads may still log or call
@@ -235,18 +238,23 @@ public:
         host::EventRecord rec;
         rec.event = event;
         rec.arg = arg;
-        std::vector<std::string> args{Dec(event)};
         if (data != nullptr) {
             rec.hasHandle = true;
             rec.handle = *static_cast<const ORBHandle*>(data);
-            args.push_back(Dec(rec.handle.p));
-            args.push_back(Dec(rec.handle.s));
         }
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             m_events.push_back(rec);
         }
-        HOST_RECORD("event", std::move(args), Dec(1));
+        auto args = [&rec] {
+            std::vector<std::string> texts{Dec(rec.event)};
+            if (rec.hasHandle) {
+                texts.push_back(Dec(rec.handle.p));
+                texts.push_back(Dec(rec.handle.s));
+            }
+            return texts;
+        };
+        HOST_RECORD("event", args(), Dec(1));
         return 1;
     }
 
@@ -281,11 +289,8 @@ std::atomic<int> g_semaphoresCreated{0};
 // ---------------------------------------------------------------------------
 void TCDebugPrint::VPrint(const char* function, int line, int module, int level, const char* format, va_list ap) {
     LogStore& store = Logs();
-    {
-        // A line that is neither kept nor printed costs no formatting.
-        std::lock_guard<std::mutex> lock(store.mutex);
-        if (!store.capture && level > store.threshold) return;
-    }
+    // A line that is neither kept nor printed costs no formatting.
+    if (!store.capture && level > store.threshold) return;
     host::LogLine entry;
     entry.function = function != nullptr ? function : "";
     entry.line = line;
@@ -327,7 +332,7 @@ TCScopeTrace::TCScopeTrace(const char* label) : m_label(label != nullptr ? label
     HOST_RECORD_NO_RESULT("scope", {m_label});
 }
 
-TCScopeTrace::~TCScopeTrace() { host::detail::RecordNoResult("scope_end", {m_label}); }
+TCScopeTrace::~TCScopeTrace() { HOST_RECORD_NO_RESULT("scope_end", {m_label}); }
 
 void _TCAssert(const char* expression, const char* file, int line) {
     host::AssertReport report{expression != nullptr ? expression : "", file != nullptr ? file : "", line};
@@ -384,7 +389,13 @@ struct TCRWLock::Impl {
     int activeReaders = 0;
     int waitingWriters = 0;
     bool writer = false;
-    std::unordered_map<std::thread::id, int> readDepth;
+    // Read depth of each reading thread; a short list (few threads read at
+    // once) whose storage is kept, so re-reading allocates nothing.
+    std::vector<std::pair<std::thread::id, int>> readDepth;
+
+    std::vector<std::pair<std::thread::id, int>>::iterator Find(std::thread::id id) {
+        return std::find_if(readDepth.begin(), readDepth.end(), [id](const auto& e) { return e.first == id; });
+    }
 };
 
 TCRWLock::TCRWLock() : m_impl(new Impl) {}
@@ -394,10 +405,11 @@ TCRWLock::~TCRWLock() { delete m_impl; }
 void TCRWLock::RLock() {
     std::unique_lock<std::mutex> lock(m_impl->mutex);
     const std::thread::id self = std::this_thread::get_id();
-    auto it = m_impl->readDepth.find(self);
+    auto it = m_impl->Find(self);
     if (it == m_impl->readDepth.end()) {
         m_impl->cv.wait(lock, [this] { return !m_impl->writer && m_impl->waitingWriters == 0; });
-        it = m_impl->readDepth.emplace(self, 0).first;
+        m_impl->readDepth.emplace_back(self, 0);
+        it = m_impl->readDepth.end() - 1;
     }
     ++it->second;
     ++m_impl->activeReaders;
@@ -405,9 +417,12 @@ void TCRWLock::RLock() {
 
 void TCRWLock::RUnlock() {
     std::lock_guard<std::mutex> lock(m_impl->mutex);
-    auto it = m_impl->readDepth.find(std::this_thread::get_id());
+    auto it = m_impl->Find(std::this_thread::get_id());
     if (it == m_impl->readDepth.end()) return;  // not a reader: nothing to release
-    if (--it->second == 0) m_impl->readDepth.erase(it);
+    if (--it->second == 0) {
+        *it = m_impl->readDepth.back();
+        m_impl->readDepth.pop_back();
+    }
     if (--m_impl->activeReaders == 0) m_impl->cv.notify_all();
 }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "HostState.h"
 #include "host/HostControl.h"
 
 namespace {
@@ -37,6 +38,10 @@ extern "C" int prctl(int option, ...) {
     va_end(ap);
     if (option != kPerfMarkerOption) {
         return static_cast<int>(syscall(SYS_prctl, option, arg2, arg3, arg4, arg5));
+    }
+    // Markers are kept like journal entries, only while the journal is.
+    if (!host::detail::JournalOn()) {
+        return 0;
     }
     const char* text = reinterpret_cast<const char*>(arg2);
     MarkerStore& store = Markers();

@@ -123,22 +123,21 @@ extern "C" int tv_stream_get_property(TVStream stream, TvStreamPropertyType prop
 extern "C" int tv_stream_set_property(TVStream stream, TvStreamPropertyType property, ...) {
     va_list ap;
     va_start(ap, property);
-    std::vector<std::string> args{Dec(property)};
     const TvStreamXvideoSrcDstRect* rect = nullptr;
     int value = 0;
-    if (property == TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER) {
+    const bool bSink = property == TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER;
+    if (bSink) {
         rect = va_arg(ap, const TvStreamXvideoSrcDstRect*);
-        if (rect != nullptr) {
-            args.push_back(SrcRect(*rect));
-            args.push_back(DstRect(*rect));
-        } else {
-            args.push_back("null");
-        }
     } else {
         value = va_arg(ap, int);
-        args.push_back(Dec(value));
     }
     va_end(ap);
+    // Journal texts, built only while the journal is kept.
+    auto args = [&]() -> std::vector<std::string> {
+        if (!bSink) return {Dec(property), Dec(value)};
+        if (rect == nullptr) return {Dec(property), "null"};
+        return {Dec(property), SrcRect(*rect), DstRect(*rect)};
+    };
 
     int result = -1;
     {
@@ -162,7 +161,7 @@ extern "C" int tv_stream_set_property(TVStream stream, TvStreamPropertyType prop
             }
         }
     }
-    HOST_RECORD("tv_stream_set_property", std::move(args), Dec(result));
+    HOST_RECORD("tv_stream_set_property", args(), Dec(result));
     return result;
 }
 
@@ -179,12 +178,10 @@ extern "C" int tv_stream_get_type(TVStream stream) {
 }
 
 extern "C" int tv_stream_atsc3_set_video_size(TVStream stream, TvStreamXvideoSrcDstRect* rect) {
-    std::vector<std::string> args;
-    if (rect != nullptr) {
-        args = {SrcRect(*rect), DstRect(*rect)};
-    } else {
-        args = {"null"};
-    }
+    auto args = [rect]() -> std::vector<std::string> {
+        if (rect == nullptr) return {"null"};
+        return {SrcRect(*rect), DstRect(*rect)};
+    };
     int result = -1;
     {
         PlayerStore& store = Player();
@@ -198,7 +195,7 @@ extern "C" int tv_stream_atsc3_set_video_size(TVStream stream, TvStreamXvideoSrc
             }
         }
     }
-    HOST_RECORD("tv_stream_atsc3_set_video_size", std::move(args), Dec(result));
+    HOST_RECORD("tv_stream_atsc3_set_video_size", args(), Dec(result));
     return result;
 }
 

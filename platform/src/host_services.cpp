@@ -297,18 +297,20 @@ extern "C" int fb_nv_load_screen_config_res(unsigned char source, unsigned char 
 
 extern "C" int fb_nv_store_screen_config_res(unsigned char source, unsigned char resolution,
                                              FB_SCREEN_CONFIG* config) {
-    std::vector<std::string> args{Dec(source), Dec(resolution)};
     int result = -1;
+    std::array<uint8_t, 16> bytes{};
     if (config != nullptr) {
-        std::array<uint8_t, 16> bytes;
         std::memcpy(bytes.data(), config, bytes.size());
-        args.push_back(host::FormatHex(bytes.data(), bytes.size()));
         FastBootStore& store = FastBoot();
         std::lock_guard<std::mutex> lock(store.mutex);
         store.screens[{source, resolution}] = bytes;
         result = 0;
     }
-    HOST_RECORD("fb_nv_store_screen_config_res", std::move(args), Dec(result));
+    auto args = [&]() -> std::vector<std::string> {
+        if (config == nullptr) return {Dec(source), Dec(resolution)};
+        return {Dec(source), Dec(resolution), host::FormatHex(bytes.data(), bytes.size())};
+    };
+    HOST_RECORD("fb_nv_store_screen_config_res", args(), Dec(result));
     return result;
 }
 
@@ -325,16 +327,18 @@ extern "C" int fb_nv_load_audio_config(FB_AUDIO_CONFIG* config) {
 }
 
 extern "C" int fb_nv_store_audio_config(FB_AUDIO_CONFIG* config) {
-    std::vector<std::string> args;
     int result = -1;
     if (config != nullptr) {
-        args.push_back(host::FormatHex(config->bytes, sizeof config->bytes));
         FastBootStore& store = FastBoot();
         std::lock_guard<std::mutex> lock(store.mutex);
         std::memcpy(store.audio.data(), config->bytes, store.audio.size());
         result = 0;
     }
-    HOST_RECORD("fb_nv_store_audio_config", std::move(args), Dec(result));
+    auto args = [config]() -> std::vector<std::string> {
+        if (config == nullptr) return {};
+        return {host::FormatHex(config->bytes, sizeof config->bytes)};
+    };
+    HOST_RECORD("fb_nv_store_audio_config", args(), Dec(result));
     return result;
 }
 
