@@ -90,7 +90,6 @@ TEST(AVCheckSound, MessagesOfTheCountryBranches) {
     Expect<TCAVCheckATSC>(2, 20, 3, MULTI_SOUND_MONO, false, "[TCAnalogMtsATSC::CheckAnalogMTS]");
     EXPECT_EQ(CountLogExact("[TCAnalogMtsATSC::CheckAnalogMTS] is called, sigmal_mts_mode[3]\n"), 1);
     EXPECT_EQ(CountLogExact("[TCAnalogMtsATSC::t_CheckAnalogMTS] country [2]\n"), 1);
-    EXPECT_EQ(CountLogExact("[TCAnalogMtsATSC::CheckAnalogMTS] country is COUNTRY_KOR\n"), 1);
     EXPECT_EQ(LogLevelOf("[TCAnalogMtsATSC::CheckAnalogMTS]sigmal_mts_mode[3], checkMode[1], bCheck[0]\n"), 1);
 
     Expect<TCAVCheckATSC>(kUnset, 20, 5, MULTI_SOUND_MONO, true, "[TCAnalogMtsATSC::CheckAnalogMTS]");
@@ -98,11 +97,9 @@ TEST(AVCheckSound, MessagesOfTheCountryBranches) {
     EXPECT_EQ(CountLogExact("[TCAnalogMtsATSC::CheckAnalogMTS] country is COUNTRY_USA or ISDB country[-1], "
                             "signal_mts_mode[5], bCheck[0]\n"),
               1);
-    EXPECT_EQ(CountLogExact("[TCAnalogMtsATSC::t_CheckAnalogMTS] country [-1], Default Menu Show - MONO\n"), 1);
 
     Expect<TCAVCheckDVB>(kUnset, 26, 2, MULTI_SOUND_MONO, true, "[TCAVCheckDVB::CheckAnalogMTS]");
     EXPECT_EQ(CountLogExact("[TCAVCheckDVB::CheckAnalogMTS] country [-1]\n"), 1);
-    EXPECT_EQ(CountLogExact("[TCAVCheckDVB::CheckAnalogMTS] country [-1], Default Menu Show - MONO\n"), 1);
 }
 
 // A failed tuner read ends the check false before the country is read; a DVB
@@ -115,7 +112,6 @@ TEST(AVCheckSound, FailedTunerReads) {
         const char* message;
     } const rows[] = {
         {false, -4, false, "[TCAnalogMtsATSC::CheckAnalogMTS] failed to get value from vconf. sigmal_mts_mode[-4]\n"},
-        {false, kUnset, false, "[TCAnalogMtsATSC::CheckAnalogMTS] failed to get value from vconf. sigmal_mts_mode[-1]\n"},
         {true, -2, false, "[TCAVCheckDVB::CheckAnalogMTS] failed to get value from vconf. sigmal_mts_mode[-2]\n"},
         {true, kUnset, true, "[TCAVCheckDVB::CheckAnalogMTS]sigmal_mts_mode[0], checkMode[1], bCheck[1]\n"},
     };

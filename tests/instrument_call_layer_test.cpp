@@ -105,13 +105,12 @@ TEST_F(CallLayer, RecordsBeforeAndAfterWithDirectionsAndValues) {
     EXPECT_NE(records[0].id, 0u);
     EXPECT_EQ(records[1].id, 0u);
 
-    // Strings without terminator; null strings and pointers as null items.
+    // Null strings and pointers as null items; strings without terminator.
     struct Row {
         const char* key;
         bool withOut;
         Lines dump;
     } const rows[] = {
-        {"db/x", true, {"2 64622f78", "3 " + W({4}) + " " + W({0})}},
         {nullptr, true, {"2 null", "3 " + W({uint32_t(-7)}) + " " + W({uint32_t(-1)})}},
         {"k", false, {"2 6b", "3 null " + W({0})}},
     };

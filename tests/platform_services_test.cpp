@@ -1,8 +1,7 @@
 // Host stand-in: configuration store, system information, AV output
-// controller, fast-boot store, lookup tables and the journal's text forms.
+// controller, lookup tables and the journal's text forms.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 
 #include "AVTypes.h"
@@ -59,29 +58,6 @@ TEST_F(HostServices, FailuresKeepThePresets) {
     EXPECT_EQ(std::optional<int>(1), host::WideScreenMode());
 }
 
-TEST_F(HostServices, FastBootRecordsPerSourceAndResolution) {
-    FB_SCREEN_CONFIG config;
-    std::memset(&config, 0xEE, sizeof config);
-    EXPECT_EQ(0, fb_nv_load_screen_config_res(2, 7, &config));
-    EXPECT_EQ(std::string(32, '0'), host::FormatHex(reinterpret_cast<const uint8_t*>(&config), sizeof config));
-    config.picture_size = 4;
-    config.fb_zoom_offset.width = -1;
-    EXPECT_EQ(0, fb_nv_store_screen_config_res(2, 7, &config));
-    const auto stored = host::FbScreen(2, 7);
-    EXPECT_EQ("04" + std::string(26, '0') + "ffff", host::FormatHex(stored.data(), 16));
-    EXPECT_EQ((std::array<uint8_t, 16>{}), host::FbScreen(7, 2));
-
-    host::SetFbAudio({1, 2, 3, 4});
-    FB_AUDIO_CONFIG audio{};
-    EXPECT_EQ(0, fb_nv_load_audio_config(&audio));
-    audio.bytes[3] = 9;
-    EXPECT_EQ(0, fb_nv_store_audio_config(&audio));
-    EXPECT_EQ((std::array<uint8_t, 4>{1, 2, 3, 9}), host::FbAudio());
-    host::SetFbTerminateResult(-1);
-    EXPECT_EQ(-1, fb_terminate_server());
-    EXPECT_EQ(1, host::FbTerminateCount());
-}
-
 TEST_F(HostServices, LookupDefaultsAndOverrides) {
     struct Row {
         int code;
@@ -121,11 +97,10 @@ TEST_F(HostServices, LookupDefaultsAndOverrides) {
     EXPECT_EQ(720, crop.width);
 }
 
-// Each outside call as the journal writes it.
+// Each outside call as the journal writes it (calls whose entries the
+// scenarios and the sound tests already match are left to them).
 TEST_F(HostServices, JournalWritesEachCall) {
     TVStream stream = host::DefaultStream();
-    host::SetProp(stream, TV_PROPERTY_AFD, 9);
-    host::SetVconfInt(VCONFKEY_PIP_ONOFF, 1);
     host::SetOption(0, 1);
     host::SetAtsc3Agent(host::Atsc3Agent::On);
     host::SetStreamType(stream, 77);
@@ -135,8 +110,6 @@ TEST_F(HostServices, JournalWritesEachCall) {
         std::string expected;
     };
     int i = 0;
-    bool b = false;
-    unsigned char c = 0;
     kova_picture_mode_e pm = 0;
     TvStreamXvideoSrcDstRect sink{0, 0, 1920, 1080, 240, 0, 1440, 1080};
     FB_SCREEN_CONFIG screen{};
@@ -151,46 +124,27 @@ TEST_F(HostServices, JournalWritesEachCall) {
     TSATSC3FastvideoInfo fast;
 
     const Row rows[] = {
-        {[&] { tv_stream_get_property(stream, TV_PROPERTY_AFD, &i, nullptr); }, "tv_stream_get_property 505 => 0"},
-        {[&] { tv_stream_get_property(stream, TV_PROPERTY_HDMI_AVI_INFOFRAME, &c, nullptr); },
-         "tv_stream_get_property 757 => -1"},
-        {[&] { tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_PANORAMA, true, nullptr); },
-         "tv_stream_set_property 615 1 => 0"},
+        {[&] { tv_stream_get_property(stream, TV_PROPERTY_AFD, &i, nullptr); }, "tv_stream_get_property 505 => -1"},
         {[&] { tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER, &sink, nullptr); },
          "tv_stream_set_property 610 0,0,1920,1080 240,0,1440,1080 => 0"},
         {[&] { tv_stream_atsc3_set_video_size(stream, &sink); },
          "tv_stream_atsc3_set_video_size 0,0,1920,1080 240,0,1440,1080 => 0"},
         {[&] { tv_stream_get_type(stream); }, "tv_stream_get_type => 77"},
-        {[&] { vconf_get_int(VCONFKEY_PIP_ONOFF, &i); }, "vconf_get_int db/menu/picture/pip/onoff => 0"},
         {[&] { vconf_set_int(VCONFKEY_REFRESH_MENU, 1); }, "vconf_set_int db/menu/refresh_menu 1 => 0"},
         {[&] { vconf_set_str(VCONFKEY_ORB_WINDOW_RECT, ""); }, "vconf_set_str memory/orb/window_rect \"\" => 0"},
-        {[&] { system_info_get_value_bool(SYSTEM_INFO_KEY_KYT_SUPPORTED, &b); },
-         "system_info_get_value_bool 303 => -1"},
         {[&] { system_info_get_value_int(SYSTEM_INFO_KEY_PRODUCT_CODE, &i); }, "system_info_get_value_int 254 => -1"},
-        {[&] { avoc_get_pc_mode(0, &i); }, "avoc_get_pc_mode 0 => 0"},
         {[&] { avoc_get_picture_mode(0, &pm, 1); }, "avoc_get_picture_mode 0 1 => 0"},
         {[&] { avoc_get_hdr_plus_mode(&i, 1); }, "avoc_get_hdr_plus_mode 1 => 0"},
         {[&] { avoc_set_wide_screen_mode(0, 1); }, "avoc_set_wide_screen_mode 0 1 => 0"},
-        {[&] { fb_nv_load_screen_config_res(0, 3, &screen); }, "fb_nv_load_screen_config_res 0 3 => 0"},
-        {[&] {
-             screen.picture_size = 1;
-             screen.reserved0 = 0xFF;
-             screen.fb_zoom_offset.x = 0x1234;
-             fb_nv_store_screen_config_res(1, 2, &screen);
-         },
+        {[&] { fb_nv_store_screen_config_res(1, 2, &screen); },
          "fb_nv_store_screen_config_res 1 2 0100ff00000000003412000000000000 => 0"},
-        {[&] { fb_nv_load_audio_config(&audio); }, "fb_nv_load_audio_config => 0"},
-        {[&] {
-             audio.bytes[3] = 0x0B;
-             fb_nv_store_audio_config(&audio);
-         },
-         "fb_nv_store_audio_config 0000000b => 0"},
+        {[&] { fb_nv_load_screen_config_res(0, 3, &screen); }, "fb_nv_load_screen_config_res 0 3 => 0"},
+        {[&] { fb_nv_store_audio_config(&audio); }, "fb_nv_store_audio_config 0000000b => 0"},
         {[&] { fb_terminate_server(); }, "fb_terminate_server => 0"},
         {[&] { res_lookup_get_picture_size(1, &rect); }, "res_lookup_get_picture_size 1 => 0"},
         {[&] { res_lookup_get_video_crop(2, info, &rect); },
          "res_lookup_get_video_crop 2 196608 7 0,0,1920,1080 0,0,1920,1080 0 1 1,2,3,4 2 1 => 0"},
         {[&] { lumvideo_api_set_lbd_on(); }, "lumvideo_api_set_lbd_on => 0"},
-        {[&] { lumvideo_api_set_lbd_off(); }, "lumvideo_api_set_lbd_off => 0"},
         {[&] { TIEventManager::Instance()->SendEvent(82, &handle, 0); }, "event 82 1 0 => 1"},
         {[&] {
              TCScopeTrace trace("TCSizeControl::t_ResLookupGetRectSize - lookup");
@@ -199,9 +153,7 @@ TEST_F(HostServices, JournalWritesEachCall) {
          "scope \"TCSizeControl::t_ResLookupGetRectSize - lookup\"\nlumvideo_api_set_lbd_off => 0\n"
          "scope_end \"TCSizeControl::t_ResLookupGetRectSize - lookup\""},
         {[&] { TCFactoryProvider::GetOption(0, &i); }, "TCFactoryProvider::GetOption 0 => 1"},
-        {[&] { TCFactoryProvider::GetOption(29, &i); }, "TCFactoryProvider::GetOption 29 => 0"},
         {[&] { TCSOSpec::Instance(handle)->m_Get(SOSPEC_TAG_COUNTRY, i); }, "TCSOSpec::m_Get 1 => 0"},
-        {[&] { TCVConfProvider::GetAnalogCountry(); }, "TCVConfProvider::GetAnalogCountry => -1"},
         {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->GetPictureSizeInfo(13, 2, true, &i); },
          "TIAspectRatioAgent::GetPictureSizeInfo 13 2 1 => 0"},
         {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeInfo(0, 5, false, 4); },
