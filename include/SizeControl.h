@@ -216,6 +216,13 @@ private:
     int m_GetAutoWideOption(TSAspectRatioKey key, bool& onOff, EPictureSizeType size);
     bool m_IsNeedToAutoWideSetting(TVStream stream, TSAspectRatioKey key, EPictureSizeType size);
     bool m_SettingToAutoWideSize(TVStream stream, TSAspectRatioKey key);
+    // Reads the input's AFD (digital) or WSS (analog) code and applies it with
+    // the 4:3 screen mode `screenModePreview` (-1: the stored one).
+    int m_ApplyCurrentSignal(TVStream stream, TSAspectRatioKey key, int screenModePreview);
+    // Stores an option record of the key's picture size in the agent and the
+    // fast-boot mirror (the menu setters' save step).
+    void m_SaveDetailOption(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
+                            const TSPictureSizeOption& option, TIAspectRatioAgent* agent);
     // Steps shared by the AFD and WSS paths.
     int32_t m_GetSignalScreenMode(TVStream stream, TSAspectRatioKey key, int screenModePreview,
                                   EPictureSizeType& pictureSize);

@@ -366,6 +366,28 @@ bool TCSizeControl::m_SettingToAutoWideSize(TVStream stream, TSAspectRatioKey ke
     return result != 0;
 }
 
+int TCSizeControl::m_ApplyCurrentSignal(TVStream stream, TSAspectRatioKey key, int screenModePreview) {
+    const char* handle = m_strHandle.c_str();
+    if (key.dtv) {
+        int afd = 0;
+        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
+        AV_LOG(1, "[%s-%s] dtv[%d], Get AFD value from signal [%d]", kClassName, handle, key.dtv, afd);
+        return ChangeVideoSizeByAFD(stream, key, static_cast<unsigned char>(afd & 0xFF), screenModePreview);
+    }
+    int wss = 0;
+    HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
+    AV_LOG(1, "[%s-%s] dtv[%d],Get WSS value from signal [%d]", kClassName, handle, key.dtv, wss);
+    return ChangeVideoSizeByWSS(stream, key, wss, screenModePreview);
+}
+
+void TCSizeControl::m_SaveDetailOption(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,
+                                       const TSPictureSizeOption& option, TIAspectRatioAgent* agent) {
+    agent->SetPictureSizeDetailInfo(StoreSource(key.source), t_ConvertResolutionToResolutionMode(key.resolution),
+                                    size, option);
+    HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key, size, option,
+                   true);
+}
+
 int TCSizeControl::SetAutoWideOption(TVStream stream, TSAspectRatioKey key, bool onOff, bool bSave) {
     // m_lock before the agent manager's lock: the apply steps below take m_lock.
     TCMutexGuard guard(m_lock);
@@ -379,30 +401,16 @@ int TCSizeControl::SetAutoWideOption(TVStream stream, TSAspectRatioKey key, bool
         AV_LOG(1, "[%s-%s] pData is NULL!!", kClassName, handle);
         return 0;
     }
-    const int mode = t_ConvertResolutionToResolutionMode(key.resolution);
-    const int source = StoreSource(key.source);
-
     TSPictureSizeOption option;
     m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
     if (bSave) {
         option.bAutoWide = onOff;
-        access.agent->SetPictureSizeDetailInfo(source, mode, size, option);
-        HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key, size, option,
-                       true);
+        m_SaveDetailOption(stream, key, size, option, access.agent);
     }
 
     if (onOff) {
         AV_LOG(1, "[ORB_PICTURE][%s-%s] end, AutoWide On => setting to WSS or AFD", kClassName, handle);
-        if (key.dtv) {
-            int afd = 0;
-            HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
-            AV_LOG(1, "[%s-%s] dtv[%d], Get AFD value from signal [%d]", kClassName, handle, key.dtv, afd);
-            return ChangeVideoSizeByAFD(stream, key, static_cast<unsigned char>(afd & 0xFF), -1);
-        }
-        int wss = 0;
-        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
-        AV_LOG(1, "[%s-%s] dtv[%d],Get WSS value from signal [%d]", kClassName, handle, key.dtv, wss);
-        return ChangeVideoSizeByWSS(stream, key, wss, -1);
+        return m_ApplyCurrentSignal(stream, key, -1);
     }
 
     AV_LOG(1, "[ORB_PICTURE][%s-%s] end, AutoWide Off => setting to 16:9 or 21:9", kClassName, handle);

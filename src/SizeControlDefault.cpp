@@ -186,16 +186,12 @@ int TCSizeControl::SetScreenMode(TVStream stream, TSAspectRatioKey key, EScreenM
         AV_LOG(1, "[%s-%s] pData is NULL!!", kClassName, m_strHandle.c_str());
         return 0;
     }
-    const int resolutionMode = t_ConvertResolutionToResolutionMode(key.resolution);
-    const int storeSource = StoreSource(key.source);
     TSPictureSizeOption option;
     m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
 
     if (bSave) {
         option.screenMode = mode;
-        access.agent->SetPictureSizeDetailInfo(storeSource, resolutionMode, size, option);
-        HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key, size, option,
-                       true);
+        m_SaveDetailOption(stream, key, size, option, access.agent);
     }
     if (GetCurrentScreenState() == SCREENSTATE_PIG_BY_CROPVIDEO) {
         AV_LOG(1,
@@ -212,14 +208,5 @@ int TCSizeControl::SetScreenMode(TVStream stream, TSAspectRatioKey key, EScreenM
     // The new mode goes in as the preview, so the picture follows it also
     // when it is not saved.
     AV_LOG(1, "[%s-%s] end, AutoWide On => setting to WSS or AFD [%d]", kClassName, m_strHandle.c_str(), key.dtv);
-    if (!key.dtv) {
-        int wss = 0;
-        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
-        AV_LOG(1, "[%s-%s] dtv[%d],Get WSS value from signal [%d]", kClassName, m_strHandle.c_str(), key.dtv, wss);
-        return ChangeVideoSizeByWSS(stream, key, wss, mode);
-    }
-    int afd = 0;
-    HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
-    AV_LOG(1, "[%s-%s] dtv[%d], Get AFD value from signal [%d]", kClassName, m_strHandle.c_str(), key.dtv, afd);
-    return ChangeVideoSizeByAFD(stream, key, static_cast<unsigned char>(afd & 0xFF), mode);
+    return m_ApplyCurrentSignal(stream, key, mode);
 }

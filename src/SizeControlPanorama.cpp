@@ -58,16 +58,11 @@ int TCSizeControl::SetPanoramaOption(TVStream stream, TSAspectRatioKey key, bool
         AV_LOG(1, "[%s-%s] pData is NULL!!", kClassName, handle);
         return 0;
     }
-    const int mode = t_ConvertResolutionToResolutionMode(key.resolution);
-    const int source = StoreSource(key.source);
-
     TSPictureSizeOption option;
     m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
     if (bSave) {
         option.bPanoramaOption = onOff;
-        access.agent->SetPictureSizeDetailInfo(source, mode, size, option);
-        HT_CALL_MEMBER(this, &TCSizeControl::m_StoreFBPictureSize, HT_DIRS(1, 1, 1, 1, 1), stream, key, size, option,
-                       true);
+        m_SaveDetailOption(stream, key, size, option, access.agent);
     }
 
     {
