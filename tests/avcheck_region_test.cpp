@@ -1,4 +1,5 @@
-// Capability checks: region rule, instance creation and the singleton.
+// Capability checks: region rule, instance creation and the singleton, and
+// the analog sound-mode availability of the ATSC/ISDB and DVB check classes.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -8,13 +9,12 @@
 #include "AVCheck.h"
 #include "AVCheckATSC.h"
 #include "AVCheckDVB.h"
-#include "avcheck_helpers.h"
 #include "host/HostControl.h"
+#include "host_support.h"
 
 namespace {
 
-using avcheck_test::CountLogExact;
-using avcheck_test::LogLevelOf;
+using namespace test_support;
 
 class AVCheckRegion : public ::testing::Test {
 protected:
@@ -28,13 +28,9 @@ TEST_F(AVCheckRegion, RegionRule) {
     const std::string isdb =
         "] is EQUADOR[69] or SELA_ISDB[74] or PANAMA[1] or COSTARICA[80], so return  AV_CHECK_REGION_ISDB";
     const std::string dvb = "] is default, so return  AV_CHECK_REGION_DVB";
-    struct Row {
-        std::vector<int> regions;
-        std::vector<int> countries;
-        EAVCheckRegion expected;
-        std::string message;  // after "[TCAVCheck::GetAVCheckRegion] "; "Country[" + country when it ends in "]"
-        int level;
-    } const rows[] = {
+    // message: after "[TCAVCheck::GetAVCheckRegion] "; at level 1 after "current Country[" and the country.
+    struct Row { std::vector<int> regions, countries; EAVCheckRegion expected; std::string message; int level; };
+    const Row rows[] = {
         {{1, 2, 34}, {75}, AV_CHECK_REGION_ATSC, "return  AV_CHECK_REGION_ATSC", 4},
         {{3, 10, 13, 14, 15, 17, 18, 20, 21, 36, 37}, {75}, AV_CHECK_REGION_ISDB, "return  AV_CHECK_REGION_ISDB", 4},
         {{0, 4, 9, 11, 12, 16, 19, 22, 24, 30, 33, 38, 100, -1}, {75}, AV_CHECK_REGION_DVB,
@@ -69,12 +65,7 @@ TEST_F(AVCheckRegion, RegionRule) {
 TEST_F(AVCheckRegion, InstanceIsKeptWhileTheRegionStaysAndReplacedOnChange) {
     const std::string changing = "[TCAVCheck::GetAVCheckRegion] Changing TV_Standard_Spec !!, eAVCheckRegion[";
     host::SetOption(24, 4);  // every instance below is built for product type 4
-    struct Step {
-        int region;
-        int analogCountry;
-        bool bDvb;
-        bool bNew;
-    } const steps[] = {
+    struct Step { int region, analogCountry; bool bDvb, bNew; } const steps[] = {
         {1, -1, false, true},   // ATSC
         {34, -1, false, false},  // ATSC again: kept
         {3, -1, false, true},   // ISDB: a new object of the same class
@@ -130,24 +121,16 @@ TEST_F(AVCheckRegion, InstanceIsKeptWhileTheRegionStaysAndReplacedOnChange) {
 }
 
 // The base hooks and the old aspect-ratio hook leave the flag alone.
-class TCAVCheckProbe : public TCAVCheck {
-public:
-    using TCAVCheck::t_CheckAnalogMTS;
-    using TCAVCheck::t_CheckAspectRatio;
-};
-class TCAVCheckATSCProbe : public TCAVCheckATSC {
-public:
-    using TCAVCheckATSC::t_CheckAspectRatio;
-};
-class TCAVCheckDVBProbe : public TCAVCheckDVB {
-public:
-    using TCAVCheckDVB::t_CheckAspectRatio;
+template <typename Check>
+struct HookProbe : Check {
+    using Check::t_CheckAnalogMTS;
+    using Check::t_CheckAspectRatio;
 };
 
 TEST_F(AVCheckRegion, HooksOfBaseAndOldAspectRatioApi) {
-    TCAVCheckProbe base;
-    TCAVCheckATSCProbe atsc;
-    TCAVCheckDVBProbe dvb;
+    HookProbe<TCAVCheck> base;
+    HookProbe<TCAVCheckATSC> atsc;
+    HookProbe<TCAVCheckDVB> dvb;
     for (bool initial : {false, true}) {
         host::Reset();
         bool flag = initial;
@@ -159,6 +142,81 @@ TEST_F(AVCheckRegion, HooksOfBaseAndOldAspectRatioApi) {
         EXPECT_EQ(flag, initial);
         EXPECT_EQ(LogLevelOf("[TCAnalogMtsATSC::t_CheckAspectRatio] is old api, will be removed"), 1);
         EXPECT_EQ(LogLevelOf("[TCAVCheckDVB::t_CheckAspectRatio] is old api, will be removed"), 1);
+    }
+}
+
+constexpr int kUnset = -100;  // country tag unreadable, or tuner property unset
+
+// For each row of the rules, a signal that allows the mode and one that does
+// not. A failed tuner read (a negative value; an unset DVB property keeps the
+// preset 0) ends the check false before the country is read.
+TEST(AVCheckSound, AvailabilityByRegionCountryAndSignal) {
+    const EMultiSoundMode M = MULTI_SOUND_MONO, S = MULTI_SOUND_STEREO, P = MULTI_SOUND_SAP;
+    struct Row { bool bDvb; int country, signal; EMultiSoundMode mode; bool expected; const char* message = nullptr; };
+    const Row rows[] = {
+        // ATSC, Korea
+        {false, 2, 0, M, true},  {false, 2, 2, M, true},  {false, 2, 3, M, false}, {false, 2, 2, S, true},
+        {false, 2, 7, S, false}, {false, 2, 4, MULTI_SOUND_DUAL_I, true}, {false, 2, 5, MULTI_SOUND_DUAL_II, true},
+        {false, 2, 6, MULTI_SOUND_DUAL, true}, {false, 2, 3, MULTI_SOUND_DUAL, false}, {false, 2, 3, P, false},
+        {false, 2, 7, MULTI_SOUND_STEREO_SAP, false},
+        // ATSC, USA and ISDB countries: mono, stereo and SAP on a signal below 4 or 7
+        {false, 1, 1, P, true},  {false, 1, 5, P, false}, {false, 4, 7, S, true},  {false, 4, 3, M, true},
+        {false, 4, 5, M, false}, {false, 1, 4, S, false}, {false, 1, 5, MULTI_SOUND_DUAL_I, false},
+        {false, 1, 7, MULTI_SOUND_STEREO_SAP, false},
+        // ATSC, country unset: mono always (the rule's own answer logged first), other modes by the rule
+        {false, kUnset, 5, M, true,
+         "[TCAnalogMtsATSC::CheckAnalogMTS] country is COUNTRY_USA or ISDB country[-1], signal_mts_mode[5], "
+         "bCheck[0]\n"},
+        {false, kUnset, 5, S, false},
+        // DVB
+        {true, 5, 0, M, true},  {true, 5, 8, M, true},  {true, 5, 2, M, false}, {true, 5, 11, M, false},
+        {true, 5, 3, S, true},  {true, 5, 6, S, false}, {true, 5, 9, MULTI_SOUND_DUAL_I, true},
+        {true, 5, 10, MULTI_SOUND_DUAL_II, true}, {true, 5, 5, MULTI_SOUND_DUAL_II, false},
+        {true, 5, 4, MULTI_SOUND_EXT_MONO, true}, {true, 5, 1, MULTI_SOUND_EXT_MONO, false},
+        {true, 5, 6, MULTI_SOUND_EXT_STEREO, true}, {true, 5, 5, MULTI_SOUND_EXT_DUAL_I, true},
+        {true, 5, 8, MULTI_SOUND_EXT_DUAL_II, true}, {true, 5, 2, MULTI_SOUND_EXT_DUAL_II, false},
+        {true, 5, 2, MULTI_SOUND_DUAL, false}, {true, 5, 3, P, false}, {true, 5, 5, MULTI_SOUND_EXT_DUAL, false},
+        {true, 2, 9, M, false}, {true, kUnset, 2, M, true},
+        // Failed tuner reads
+        {false, 5, -4, M, false}, {true, 5, -2, M, false}, {true, 5, kUnset, M, true},
+    };
+    for (const Row& row : rows) {
+        const int property = row.bDvb ? 26 : 20;
+        const int signal = row.signal != kUnset ? row.signal : row.bDvb ? 0 : -1;
+        const int country = row.country == kUnset ? -1 : row.country;
+        SCOPED_TRACE((row.bDvb ? "DVB country " : "ATSC country ") + std::to_string(country) + " signal " +
+                     std::to_string(signal) + " mode " + std::to_string(row.mode));
+        host::Reset();
+        row.country == kUnset ? host::UnsetSpecTag(1) : host::SetSpecTag(1, row.country);
+        row.signal == kUnset ? host::UnsetProp(host::DefaultStream(), property)
+                             : host::SetProp(host::DefaultStream(), property, row.signal);
+        TCAVCheckATSC atsc;
+        TCAVCheckDVB dvb;
+        bool bCheck = !row.expected;  // the check must set it
+        (row.bDvb ? static_cast<TCAVCheck&>(dvb) : atsc).CheckAnalogMTS(host::DefaultStream(), row.mode, bCheck);
+        EXPECT_EQ(bCheck, row.expected);
+        EXPECT_EQ(CountCalls("tv_stream_get_property", std::to_string(property)), 1);
+        const std::string tag = row.bDvb ? "[TCAVCheckDVB::" : "[TCAnalogMtsATSC::";
+        const std::string end = tag + "CheckAnalogMTS]sigmal_mts_mode[" + std::to_string(signal) + "], checkMode[" +
+                                std::to_string(row.mode) + "], bCheck[" + std::to_string(row.expected) + "]\n";
+        const bool bRead = signal >= 0;
+        EXPECT_EQ(CountLogExact(end), bRead ? 1 : 0);
+        EXPECT_EQ(LogLevelOf(end), bRead ? std::optional<int>(1) : std::nullopt);
+        EXPECT_EQ(CountLogExact(tag + "CheckAnalogMTS] failed to get value from vconf. sigmal_mts_mode[" +
+                                std::to_string(signal) + "]\n"),
+                  bRead ? 0 : 1);
+        EXPECT_EQ(CountLogExact("[TCAnalogMtsATSC::CheckAnalogMTS] is called, sigmal_mts_mode[" +
+                                std::to_string(signal) + "]\n"),
+                  row.bDvb ? 0 : 1);
+        EXPECT_EQ(CountCalls("TCSOSpec::m_Get"), bRead ? 1 : 0);
+        EXPECT_EQ(CountLogExact((row.bDvb ? "[TCAVCheckDVB::CheckAnalogMTS] country [" :
+                                            "[TCAnalogMtsATSC::t_CheckAnalogMTS] country [") +
+                                std::to_string(country) + "]\n"),
+                  bRead ? 1 : 0);
+        EXPECT_EQ(LogHas("[TCSOSpec::Get] tag[1] failed"), bRead && row.country == kUnset);
+        if (row.message != nullptr) {
+            EXPECT_EQ(CountLogExact(row.message), 1) << row.message;
+        }
     }
 }
 

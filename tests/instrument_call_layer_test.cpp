@@ -14,6 +14,7 @@
 
 #include "AVCheck.h"
 #include "host/HostControl.h"
+#include "host_support.h"
 #include "instrument/CallLayer.h"
 #include "instrument/PerfMarker.h"
 
@@ -106,11 +107,7 @@ TEST_F(CallLayer, RecordsBeforeAndAfterWithDirectionsAndValues) {
     EXPECT_EQ(records[1].id, 0u);
 
     // Null strings and pointers as null items; strings without terminator.
-    struct Row {
-        const char* key;
-        bool withOut;
-        Lines dump;
-    } const rows[] = {
+    struct Row { const char* key; bool withOut; Lines dump; } const rows[] = {
         {nullptr, true, {"2 null", "3 " + W({uint32_t(-7)}) + " " + W({uint32_t(-1)})}},
         {"k", false, {"2 6b", "3 null " + W({0})}},
     };
@@ -157,14 +154,8 @@ bool IsTrue(int v) { return v != 0; }
 TEST_F(CallLayer, ItemsMatchTheirTypeDescriptors) {
     host::SetRecording(true);
     TSRectInfo byRef(5, 6, 7, 8);
-    TSAspectRatioKey key;
-    key.source = 13;
-    key.resolution = 0x10001;
-    key.resolutionInfo.horizontal = 1920;
-    key.resolutionInfo.vertical = 1080;
-    key.resolutionInfo.aspectratio = 3;
+    TSAspectRatioKey key = test_support::Key(13, 0x10001, true, 1920, 1080, 3);
     key.reserved = 9;
-    key.dtv = true;
     int out = 0;
     ASSERT_EQ(HT_CALL(AllKinds, HT_DIRS(1, 1, 1, 1, 1, 1, 1, 2, 1, 2, 1), true, static_cast<unsigned char>(7), 5,
                       PICTURESIZETYPE_ZOOM, reinterpret_cast<void*>(uintptr_t{0xABCD0123}), TSRectInfo(1, 2, 3, 4),
@@ -264,15 +255,8 @@ TEST_F(CallLayer, TrapItemsEvaluatedAndHelperQueuedMatchedOrNot) {
     const auto S = [](ETrapCompare op, long long v) { return TSTrapItem::Signed(op, v); };
     const auto U = [](ETrapCompare op, unsigned long long v) { return TSTrapItem::Unsigned(op, v); };
     const auto T = [](ETrapCompare op, const char* v) { return TSTrapItem::Text(op, v); };
-    struct Row {
-        const char* name;
-        std::vector<std::pair<int, TSTrapItem>> items;
-        int a;
-        unsigned int b;
-        const char* c;
-        bool matched;
-        EPictureSizeType d = PICTURESIZETYPE_16_9;
-    } const rows[] = {
+    struct Row { const char* name; std::vector<std::pair<int, TSTrapItem>> items; int a; unsigned int b; const char* c;
+                 bool matched; EPictureSizeType d = PICTURESIZETYPE_16_9; } const rows[] = {
         {"no items", {}, 1, 2, "x", true},
         {"signed equal", {{0, S(ETrapCompare::Equal, -5)}}, -5, 0, "x", true},
         {"signed less fails", {{0, S(ETrapCompare::Less, 0)}}, 3, 0, "x", false},
@@ -417,7 +401,8 @@ TEST(PerfMarkers, TextAndLengthHandedToTheKernel) {
     const std::string longName(200, 'f');
     const std::pair<std::function<void()>, Lines> rows[] = {
         {[] { tvav::PerfBegin("TCSizeControl", "SetPictureSize"); }, {"[BEGIN]PER_ORB_TCSizeControl::SetPictureSize"}},
-        {[] { tvav::PerfEnd("TCSizeControl", "SetPictureSize", " 2"); }, {"[END]PER_ORB_TCSizeControl::SetPictureSize 2"}},
+        {[] { tvav::PerfEnd("TCSizeControl", "SetPictureSize", " 2"); },
+         {"[END]PER_ORB_TCSizeControl::SetPictureSize 2"}},
         {[] { tvav::PerfBeginTV("TCAVCheck", "CheckPictureSizeSubMenu"); },
          {"[BEGIN]PER_ORB_TV_TCAVCheck::CheckPictureSizeSubMenu"}},
         {[] { tvav::PerfEndTV("TCAVCheck", "CheckPictureSizeSubMenu"); },

@@ -6,12 +6,14 @@
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 #include "host/HostControl.h"
+#include "host_support.h"
 #include "vconf.h"
 
 namespace mts_test {
+
+using namespace test_support;
 
 // Framework region options (factory option 0): DVB rules, ATSC rules (Korea
 // for the menu's auto-stereo rule), ISDB rules.
@@ -32,6 +34,9 @@ inline void ResetPlatform(int region, int country) {
     host::SetOption(0, region);
     host::SetSpecTag(1, country);
 }
+inline void MtsSignal(int mts) { host::SetProp(host::DefaultStream(), kPropMts, mts); }
+inline void DualSignal(int dual) { host::SetProp(host::DefaultStream(), kPropDual, dual); }
+inline void StoreMode(int mode) { host::SetVconfInt(VCONFKEY_MULTI_TRACK_SOUND, mode); }
 inline int StoredMode() {
     auto value = host::GetVconf(VCONFKEY_MULTI_TRACK_SOUND);
     return value ? value->intValue : -100;
@@ -44,13 +49,6 @@ inline int LastSet(int id) {
 inline int FbSoundByte() {
     const std::array<uint8_t, 4> fb = host::FbAudio();
     return fb[0] == kFbSeed[0] && fb[1] == kFbSeed[1] && fb[2] == kFbSeed[2] ? fb[3] : -100;
-}
-inline int CountCalls(const std::string& name) {
-    int n = 0;
-    for (const host::JournalEntry& e : host::Journal()) {
-        n += e.name == name ? 1 : 0;
-    }
-    return n;
 }
 
 }  // namespace mts_test

@@ -13,9 +13,7 @@
 #include "fb_nv.h"
 #include "host/HostControl.h"
 #include "lumvideo_api.h"
-#include "res_lookup.h"
 #include "system_info.h"
-#include "tv_stream.h"
 #include "vconf.h"
 
 namespace {
@@ -30,7 +28,7 @@ TIAspectRatioAgent* AspectAgent() { return TCAgentMgr::Instance<TIAspectRatioAge
 TEST_F(HostFramework, LoggerAndAssertKeepEveryReport) {
     TCDebugPrint* log = TCDebugPrintORB::GetInstance();
     testing::internal::CaptureStderr();
-    log->PrintF("Quiet", 10, 27, 1, "[%s-%s] is called", "TCSizeControl", "[p:1/s:0]");
+    log->PrintF("Quiet", 10, 15, 1, "[%s-%s] is called", "TCSizeControl", "[p:1/s:0]");
     host::SetLogThreshold(2);
     log->Print("Loud", 20, 19, 2, "size[%d]", 4);
     log->PrintF("Deep", 30, 27, 4, "%s!", std::string(600, 'x').c_str());
@@ -40,7 +38,7 @@ TEST_F(HostFramework, LoggerAndAssertKeepEveryReport) {
     EXPECT_EQ(std::string::npos, printed.find("xxx"));
     const auto lines = host::LogLines();
     ASSERT_EQ(3u, lines.size());
-    EXPECT_EQ("Quiet 10 27 1 [TCSizeControl-[p:1/s:0]] is called",
+    EXPECT_EQ("Quiet 10 15 1 [TCSizeControl-[p:1/s:0]] is called",
               lines[0].function + " " + std::to_string(lines[0].line) + " " + std::to_string(lines[0].module) + " " +
                   std::to_string(lines[0].level) + " " + lines[0].text);
     EXPECT_EQ(std::string(600, 'x') + "!", host::LogSince(2).at(0).text);  // no length limit
@@ -72,25 +70,13 @@ TEST_F(HostFramework, AspectRatioAgentMissesAndReset) {
     EXPECT_FALSE(host::AgentDetailOption(13, 2, PICTURESIZETYPE_ZOOM).has_value());
 }
 
-TEST_F(HostFramework, AgentsAndEventManagerCanBeAbsent) {
-    const std::pair<host::Atsc3Agent, int> rows[] = {
-        {host::Atsc3Agent::Absent, -2}, {host::Atsc3Agent::On, 1}, {host::Atsc3Agent::Off, 0}};
-    for (const auto& row : rows) {
-        host::SetAtsc3Agent(row.first);
-        auto* agent = dynamic_cast<TIATSC3FastvideoAgent*>(TCAgentMgr::Instance()->m_Instance(AGENT_KEY_ATSC3_FASTVIDEO));
-        TSATSC3FastvideoInfo info;
-        info.ATSC3FastvideoOnOff = -2;
-        EXPECT_TRUE(agent == nullptr || agent->GetATSC3FastvideoInfo(&info));
-        EXPECT_EQ(row.second, info.ATSC3FastvideoOnOff);
-    }
+// An agent the library does not know is absent; an event keeps the handle sent
+// with it. (Absent agents and event manager, and the ATSC 3.0 agent's states,
+// are shown by the picture tests and scenarios.)
+TEST_F(HostFramework, UnknownAgentAndEventHandle) {
     EXPECT_EQ(nullptr, TCAgentMgr::Instance()->m_Instance(5));
-    host::SetAspectRatioAgentPresent(false);
-    EXPECT_EQ(nullptr, AspectAgent());
-
     ORBHandle handle(101, 3);
     TIEventManager::Instance()->SendEvent(2817, &handle, 0);
-    host::SetEventManagerPresent(false);
-    EXPECT_EQ(nullptr, TIEventManager::Instance());
     const auto events = host::Events();
     ASSERT_EQ(1u, events.size());
     EXPECT_EQ(2817, events[0].event);
@@ -98,20 +84,13 @@ TEST_F(HostFramework, AgentsAndEventManagerCanBeAbsent) {
     EXPECT_EQ(handle, events[0].handle);
 }
 
-// Each row changes one start-up value; Reset must bring it back.
+// Each row changes one start-up value; Reset must bring it back. (Values whose
+// reset the table tests already depend on row by row are left to them: options,
+// spec tags, configuration store, lookups, player streams, agent store, log and
+// journal.)
 TEST_F(HostFramework, ResetRestoresEveryDefault) {
-    TVStream stream = host::DefaultStream();
-    TVStream other = host::NewStream();
-    struct Row {
-        const char* what;
-        std::function<void()> change;
-        std::function<bool()> isDefault;
-    };
+    struct Row { const char* what; std::function<void()> change; std::function<bool()> isDefault; };
     const Row rows[] = {
-        {"option", [] { host::SetOption(0, 1); },
-         [] { int v = 7; return !TCFactoryProvider::GetOption(0, &v) && v == 7; }},
-        {"spec tag", [] { host::SetSpecTag(SOSPEC_TAG_COUNTRY, 2); },
-         [] { int v = 7; return !TCSOSpec::Instance(ORBHandle(1, 0))->m_Get(SOSPEC_TAG_COUNTRY, v); }},
         {"analog country", [] { host::SetAnalogCountry(4); }, [] { return TCVConfProvider::GetAnalogCountry() == -1; }},
         {"caller", [] { host::SetCallerName("browser"); },
          [] {
@@ -119,10 +98,6 @@ TEST_F(HostFramework, ResetRestoresEveryDefault) {
                         ->GetCallerProperties()
                         .name == "avctl";
          }},
-        {"vconf", [] { host::SetVconfInt(VCONFKEY_MLS_STATE, 1); },
-         [] { return !host::GetVconf(VCONFKEY_MLS_STATE).has_value(); }},
-        {"vconf fail", [] { host::FailVconf(VCONFKEY_REFRESH_MENU); },
-         [] { return vconf_set_int(VCONFKEY_REFRESH_MENU, 1) == 0; }},
         {"sysinfo", [] { host::SetSysInfoBool(SYSTEM_INFO_KEY_KYT_SUPPORTED, true); },
          [] { bool b = false; return system_info_get_value_bool(SYSTEM_INFO_KEY_KYT_SUPPORTED, &b) != 0; }},
         {"avoc", [] { host::SetAvocPcMode(2, -1); host::FailAvocPictureMode(); avoc_set_wide_screen_mode(0, 1); },
@@ -133,48 +108,18 @@ TEST_F(HostFramework, ResetRestoresEveryDefault) {
                     !host::WideScreenMode().has_value();
          }},
         {"fast-boot", [] { host::SetFbScreen(0, 1, {1}); host::SetFbAudio({0, 0, 0, 2}); },
-         [] { return host::FbScreen(0, 1) == std::array<uint8_t, 16>{} && host::FbAudio() == std::array<uint8_t, 4>{}; }},
+         [] {
+             return host::FbScreen(0, 1) == std::array<uint8_t, 16>{} && host::FbAudio() == std::array<uint8_t, 4>{};
+         }},
         {"fb terminate", [] { host::SetFbTerminateResult(-1); fb_terminate_server(); },
          [] { return host::FbTerminateCount() == 0 && fb_terminate_server() == 0; }},
         {"letterbox", [] { lumvideo_api_set_lbd_on(); }, [] { return !host::LetterboxDetector().has_value(); }},
-        {"lookup", [] { host::SetLookupPictureSize(1, {0, 0, 1, 1}); host::SetLookupCrop(1, {0, 0, 2, 2}); },
-         [] {
-             KOVARect_t r{};
-             KOVAPictureInfo_t info{};
-             info.inputVideo = {0, 0, 720, 576};
-             res_lookup_get_picture_size(1, &r);
-             bool dst = r.width == 1440;
-             res_lookup_get_video_crop(1, info, &r);
-             return dst && r.width == 720;
-         }},
-        {"property", [=] { host::SetProp(stream, TV_PROPERTY_PC_MODE, 1); host::SetProp(other, TV_PROPERTY_AFD, 8); },
-         [=] {
-             bool pc = false;
-             int afd = 0;
-             return tv_stream_get_property(stream, TV_PROPERTY_PC_MODE, &pc, nullptr) == -1 &&
-                    tv_stream_get_property(other, TV_PROPERTY_AFD, &afd, nullptr) == -1;
-         }},
-        {"set result and sink", [=] {
-             TvStreamXvideoSrcDstRect rect{0, 0, 1, 1, 0, 0, 1, 1};
-             tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER, &rect, nullptr);
-             host::SetPropResult(stream, TV_PROPERTY_VIDEO_SINK_ZORDER, -1);
-             host::SetAtsc3Result(stream, -1);
-         },
-         [=] {
-             return !host::SinkRects(stream).has_value() &&
-                    tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_ZORDER, 6, nullptr) == 0;
-         }},
-        {"stream type", [=] { host::SetStreamType(stream, 8); }, [=] { return tv_stream_get_type(stream) == 0; }},
         {"aspect agent", [] { host::SetAspectRatioAgentPresent(false); host::SetAspectRatioDefaultPictureSize(4); },
          [] { return AspectAgent() != nullptr && AspectAgent()->GetDefaultPictureSize() == 0; }},
-        {"agent store", [] { AspectAgent()->SetPictureSizeInfo(0, 2, true, 4); AspectAgent()->Reset(); AspectAgent()->SetPictureSizeInfo(0, 2, true, 4); },
-         [] { return !host::AgentPictureSize(0, 2, true).has_value() && host::AgentResetCount() == 0; }},
         {"atsc3 agent", [] { host::SetAtsc3Agent(host::Atsc3Agent::On); },
          [] { return TCAgentMgr::Instance()->m_Instance(AGENT_KEY_ATSC3_FASTVIDEO) == nullptr; }},
-        {"event manager", [] { ORBHandle h(1, 0); TIEventManager::Instance()->SendEvent(82, &h, 0); host::SetEventManagerPresent(false); },
-         [] { return TIEventManager::Instance() != nullptr && host::Events().empty(); }},
-        {"log and asserts", [] { host::SetLogThreshold(4); TCDebugPrintORB::GetInstance()->PrintF("F", 1, 27, 9, "x"); _TCAssert("e", "f", 1); },
-         [] { return host::LogSize() == 0 && host::AssertCount() == 0; }},
+        {"event manager", [] { host::SetEventManagerPresent(false); },
+         [] { return TIEventManager::Instance() != nullptr; }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -182,8 +127,6 @@ TEST_F(HostFramework, ResetRestoresEveryDefault) {
         host::Reset();
         EXPECT_TRUE(row.isDefault());
     }
-    host::Reset();
-    EXPECT_EQ(0u, host::JournalSize());
 }
 
 // A reader that already holds the lock takes it again while a writer waits;

@@ -1,13 +1,18 @@
-// Host stand-in: configuration store, system information, AV output
-// controller, lookup tables and the journal's text forms.
+// Host stand-in: the player's per-stream property store, configuration store,
+// system information, AV output controller, lookup tables and the journal's
+// text forms.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "AVTypes.h"
 #include "avoc.h"
 #include "fb_nv.h"
 #include "host/HostControl.h"
+#include "host_support.h"
 #include "lumvideo_api.h"
 #include "res_lookup.h"
 #include "system_info.h"
@@ -16,10 +21,71 @@
 
 namespace {
 
+using test_support::Sink;
+
 class HostServices : public ::testing::Test {
 protected:
     void SetUp() override { host::Reset(); }
+    TVStream stream = host::DefaultStream();
 };
+
+// How many bytes of the caller's buffer a get writes, and what it writes.
+TEST_F(HostServices, GetWritesTheWidthOfEachProperty) {
+    // written: the little-endian bytes expected at the front.
+    struct Row { int id; int64_t value; size_t width; std::vector<uint8_t> written; };
+    const Row rows[] = {
+        {TV_PROPERTY_HDMI_AVI_INFOFRAME, 0x1FE, 1, {0xFE}}, {TV_PROPERTY_HDMI_SPD_INFOFRAME, 0x12, 1, {0x12}},
+        {TV_PROPERTY_MHL_CONNECTED, 5, 1, {0x01}}, {TV_PROPERTY_PC_MODE, 0, 1, {0x00}},
+        {TV_PROPERTY_21_9_SUPPORTED, 1, 1, {0x01}}, {TV_PROPERTY_21_9_ACTIVE, -7, 1, {0x01}},
+        {TV_PROPERTY_AFD, 0x0A0B0C0D, 4, {0x0D, 0x0C, 0x0B, 0x0A}},
+        {TV_PROPERTY_ANALOG_WSS, -2, 4, {0xFE, 0xFF, 0xFF, 0xFF}},
+        {TV_PROPERTY_TUNER_ANALOG_MTS_MODE, TV_ANALOG_MTS_STEREO_SAP, 4, {0x07, 0x00, 0x00, 0x00}},
+        {TV_PROPERTY_TUNER_ANALOG_DUAL_SOUND_MODE, TV_ANALOG_DUAL_DUAL_II, 4, {0x0A, 0x00, 0x00, 0x00}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.id);
+        host::SetProp(stream, row.id, row.value);
+        uint8_t buffer[8];
+        std::memset(buffer, 0xAA, sizeof buffer);
+        ASSERT_EQ(0, tv_stream_get_property(stream, static_cast<TvStreamPropertyType>(row.id), buffer, nullptr));
+        for (size_t i = 0; i < row.written.size(); ++i) EXPECT_EQ(row.written[i], buffer[i]) << "byte " << i;
+        for (size_t i = row.width; i < sizeof buffer; ++i) EXPECT_EQ(0xAA, buffer[i]) << "byte " << i;
+    }
+}
+
+// The sink keeps its own copy; a refused set returns its result and records
+// nothing, other properties still set. (An unset property keeping the caller's
+// preset, a set that only selects, and a refused sink write are shown by the
+// picture tests and scenarios.)
+TEST_F(HostServices, SinkWritesAndRefusals) {
+    TvStreamXvideoSrcDstRect rect{10, 20, 640, 480, 240, 0, 1440, 1080};
+    EXPECT_EQ(0, tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER, &rect, nullptr));
+    rect.src_x = 999;
+    EXPECT_EQ("10,20,640,480 240,0,1440,1080", Sink(stream));
+    host::SetPropResult(stream, TV_PROPERTY_VIDEO_SINK_PANORAMA, 7);
+    EXPECT_EQ(7, tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_PANORAMA, 1, nullptr));
+    EXPECT_FALSE(host::LastSetProp(stream, TV_PROPERTY_VIDEO_SINK_PANORAMA).has_value());
+    EXPECT_EQ(0, tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_ZORDER, EZORDER_VIDEO_DEFAULT, nullptr));
+}
+
+TEST_F(HostServices, Atsc3CallWritesTheSinkAndStreamsAreIndependent) {
+    TVStream other = host::NewStream();
+    ASSERT_NE(other, stream);
+    host::SetStreamType(other, 39);
+    host::SetProp(other, TV_PROPERTY_AFD, 8);
+    EXPECT_EQ(39, tv_stream_get_type(other));
+    EXPECT_EQ(0, tv_stream_get_type(stream));
+    int afd = -1;
+    EXPECT_EQ(-1, tv_stream_get_property(stream, TV_PROPERTY_AFD, &afd, nullptr));
+
+    TvStreamXvideoSrcDstRect rect{0, 0, 3840, 2160, 0, 0, 1920, 1080};
+    EXPECT_EQ(0, tv_stream_atsc3_set_video_size(other, &rect));
+    host::SetAtsc3Result(other, -1);
+    TvStreamXvideoSrcDstRect second{1, 1, 1, 1, 1, 1, 1, 1};
+    EXPECT_EQ(-1, tv_stream_atsc3_set_video_size(other, &second));
+    EXPECT_EQ("0,0,3840,2160 0,0,1920,1080", Sink(other));
+    EXPECT_EQ("none", Sink(stream));
+}
 
 // Failing or unset keys fail and keep the caller's preset.
 TEST_F(HostServices, FailuresKeepThePresets) {
@@ -59,15 +125,10 @@ TEST_F(HostServices, FailuresKeepThePresets) {
 }
 
 TEST_F(HostServices, LookupDefaultsAndOverrides) {
-    struct Row {
-        int code;
-        KOVARect_t expected;
-    };
-    const Row rows[] = {
-        {0, {0, 0, 1920, 1080}},  {1, {240, 0, 1440, 1080}}, {2, {0, 0, 1920, 1080}},
-        {6, {120, 0, 1680, 1080}}, {7, {0, 129, 1920, 822}},  {15, {480, 270, 960, 540}},
-        {33, {0, 0, 1920, 1080}}, {36, {0, 0, 1920, 1080}},
-    };
+    // Codes 0, 1, 2, 33 and 36, a crop that follows the input and a picture-size
+    // override are shown by the picture tests and scenarios.
+    struct Row { int code; KOVARect_t expected; };
+    const Row rows[] = {{6, {120, 0, 1680, 1080}}, {7, {0, 129, 1920, 822}}, {15, {480, 270, 960, 540}}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.code);
         KOVARect_t rect{-1, -1, -1, -1};
@@ -79,36 +140,25 @@ TEST_F(HostServices, LookupDefaultsAndOverrides) {
     EXPECT_EQ(-1, res_lookup_get_picture_size(99, &untouched));
     EXPECT_EQ(5, untouched.x);
 
+    // A crop override holds for its own code only.
     KOVAPictureInfo_t info{};
     info.inputVideo = {0, 0, 720, 480};
     KOVARect_t crop{};
-    EXPECT_EQ(0, res_lookup_get_video_crop(1, info, &crop));
-    EXPECT_EQ(720, crop.width);
-    EXPECT_EQ(480, crop.height);
-
-    host::SetLookupPictureSize(0, {10, 20, 30, 40});
     host::SetLookupCrop(1, {1, 2, 3, 4});
-    KOVARect_t rect{};
-    res_lookup_get_picture_size(0, &rect);
-    EXPECT_EQ(30, rect.width);
     res_lookup_get_video_crop(1, info, &crop);
     EXPECT_EQ(3, crop.width);
-    res_lookup_get_video_crop(2, info, &crop);  // other codes still follow the input
+    res_lookup_get_video_crop(2, info, &crop);
     EXPECT_EQ(720, crop.width);
 }
 
 // Each outside call as the journal writes it (calls whose entries the
 // scenarios and the sound tests already match are left to them).
 TEST_F(HostServices, JournalWritesEachCall) {
-    TVStream stream = host::DefaultStream();
     host::SetOption(0, 1);
     host::SetAtsc3Agent(host::Atsc3Agent::On);
     host::SetStreamType(stream, 77);
 
-    struct Row {
-        std::function<void()> call;
-        std::string expected;
-    };
+    struct Row { std::function<void()> call; std::string expected; };
     int i = 0;
     kova_picture_mode_e pm = 0;
     TvStreamXvideoSrcDstRect sink{0, 0, 1920, 1080, 240, 0, 1440, 1080};
@@ -122,6 +172,7 @@ TEST_F(HostServices, JournalWritesEachCall) {
     ORBHandle handle(1, 0);
     TSPictureSizeOption option;
     TSATSC3FastvideoInfo fast;
+    TIAspectRatioAgent* agent = TCAgentMgr::Instance<TIAspectRatioAgent>();
 
     const Row rows[] = {
         {[&] { tv_stream_get_property(stream, TV_PROPERTY_AFD, &i, nullptr); }, "tv_stream_get_property 505 => -1"},
@@ -154,17 +205,14 @@ TEST_F(HostServices, JournalWritesEachCall) {
          "scope_end \"TCSizeControl::t_ResLookupGetRectSize - lookup\""},
         {[&] { TCFactoryProvider::GetOption(0, &i); }, "TCFactoryProvider::GetOption 0 => 1"},
         {[&] { TCSOSpec::Instance(handle)->m_Get(SOSPEC_TAG_COUNTRY, i); }, "TCSOSpec::m_Get 1 => 0"},
-        {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->GetPictureSizeInfo(13, 2, true, &i); },
-         "TIAspectRatioAgent::GetPictureSizeInfo 13 2 1 => 0"},
-        {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeInfo(0, 5, false, 4); },
-         "TIAspectRatioAgent::SetPictureSizeInfo 0 5 0 4 => 1"},
-        {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->GetPictureSizeDetailInfo(0, 2, 1, &option); },
+        {[&] { agent->GetPictureSizeInfo(13, 2, true, &i); }, "TIAspectRatioAgent::GetPictureSizeInfo 13 2 1 => 0"},
+        {[&] { agent->SetPictureSizeInfo(0, 5, false, 4); }, "TIAspectRatioAgent::SetPictureSizeInfo 0 5 0 4 => 1"},
+        {[&] { agent->GetPictureSizeDetailInfo(0, 2, 1, &option); },
          "TIAspectRatioAgent::GetPictureSizeDetailInfo 0 2 1 => 0"},
-        {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->SetPictureSizeDetailInfo(0, 2, 1, option); },
+        {[&] { agent->SetPictureSizeDetailInfo(0, 2, 1, option); },
          "TIAspectRatioAgent::SetPictureSizeDetailInfo 0 2 1 => 1"},
-        {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->GetDefaultPictureSize(); },
-         "TIAspectRatioAgent::GetDefaultPictureSize => 0"},
-        {[&] { TCAgentMgr::Instance<TIAspectRatioAgent>()->Reset(); }, "TIAspectRatioAgent::Reset => 1"},
+        {[&] { agent->GetDefaultPictureSize(); }, "TIAspectRatioAgent::GetDefaultPictureSize => 0"},
+        {[&] { agent->Reset(); }, "TIAspectRatioAgent::Reset => 1"},
         {[&] {
              static_cast<TIATSC3FastvideoAgent*>(TCAgentMgr::Instance()->m_Instance(AGENT_KEY_ATSC3_FASTVIDEO))
                  ->GetATSC3FastvideoInfo(&fast);
@@ -176,7 +224,9 @@ TEST_F(HostServices, JournalWritesEachCall) {
         host::ClearJournal();
         row.call();
         std::string journal;
-        for (const auto& entry : host::Journal()) journal += (journal.empty() ? "" : "\n") + host::FormatJournalEntry(entry);
+        for (const auto& entry : host::Journal()) {
+            journal += (journal.empty() ? "" : "\n") + host::FormatJournalEntry(entry);
+        }
         EXPECT_EQ(row.expected, journal);
     }
 }

@@ -1,5 +1,8 @@
 // Picture-size application: refusals, the order of the outside calls, the
-// signal re-apply, panorama, and screen fit.
+// signal re-apply, panorama, screen fit, the menu's zoom, caption and custom
+// steps with their clamps, the reset, and application windows (the sink write
+// of SetSize is in the geometry tests, beside that of the other paths).
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,9 +13,18 @@ namespace {
 
 using namespace sizecontrol_test;
 
+// A main-path controller whose offsets the tests preset and read.
 struct Probe : TCSizeControl {
-    using TCSizeControl::TCSizeControl;
+    Probe() : TCSizeControl(ORBHandle(1, 0)) {}
+    using TCSizeControl::t_BaseGfxRect;
+    using TCSizeControl::t_captionOffset;
     using TCSizeControl::t_customOffset;
+    using TCSizeControl::t_screenFitPosition;
+    using TCSizeControl::t_zoomOffset;
+    TSRectInfo& Offset(EPictureSizeType size) {
+        return size == PICTURESIZETYPE_ZOOM ? t_zoomOffset : size == PICTURESIZETYPE_CAPTION ? t_captionOffset
+                                                                                              : t_customOffset;
+    }
 };
 
 const TSAspectRatioKey kDtv = Key(0, 0x10002, true), kHdmi = Key(13, 0x10002, false);
@@ -35,46 +47,27 @@ protected:
     }
 };
 
+// A SetSize window refuses a menu size before the 21:9 output is switched, a
+// missing agent after it. (The other refusals are shown by the scenarios.)
 TEST_F(SizeControlApply, RefusalsWriteNeitherSinkNorStore) {
-    using Setup = std::function<void(TCSizeControl&)>;
-    using Call = std::function<int(TCSizeControl&)>;
-    const TSAspectRatioKey hdmi14 = Key(14, 0x10002, false), analog1 = Key(1, 0x10002, false);
-    auto state = [](int s) {
-        return Setup([=](TCSizeControl& c) { c.SetCurrentScreenState(TCSizeControl::EScreenStateType(s)); });
-    };
-    auto store = [this](TSAspectRatioKey k, int size) { return Setup([=](TCSizeControl& c) { Menu(c, size, k); }); };
-    auto menu = [this](int size) { return Call([=](TCSizeControl& c) { return Menu(c, size); }); };
-    auto lbd = [this](TSAspectRatioKey key, int top) {
-        return Call([=](TCSizeControl& c) { return c.Set21to9_AutoSize(stream, key, false, false, top, 0); });
-    };
-    struct Row { ORBHandle handle; Setup setup; Call call; bool bWideSwitch; const char* message; };
+    struct Row { std::function<void(TCSizeControl&)> setup; bool bWideSwitch; const char* message; };
     const Row rows[] = {
-        {{1, 0}, state(0), menu(8), false, "[TCSizeControl-p:1,s:0] invalid PictureSize --> return FALSE!!"},
-        {{1, 0}, state(1), menu(3), false, "t_eCurrentScreenState[1], This is PIG mode By SetSize[]"},
-        {{1, 0}, [](TCSizeControl&) { host::SetVconfInt("memory/mls/state", 1); }, menu(3), true,
-         "MLS case[1], Picture Size Jest displayed 16:9 --> return FALSE!!"},
-        {{1, 0}, [](TCSizeControl&) { host::SetAspectRatioAgentPresent(false); }, menu(3), true, "pData is NULL!!"},
-        {{101, 0}, state(0), [this](TCSizeControl& c) { return c.SetPictureSize(stream, kDtv); }, false,
-         "PIP and fullscreen size.. wrong case.."},
-        {{1, 0}, state(2), lbd(kDtv, 0), false, "cannot setting to 21:9 Auto, t_eCurrentScreenState[2]"},
-        {{1, 0}, store(kDtv, 4), lbd(kDtv, 0), false, "Need to PICTURESIZETYPE_21_9_AUTO[4]"},
-        {{1, 0}, store(analog1, 5), lbd(analog1, 0), false, "letter box detection. source[1], dtv[0]"},
-        {{1, 0}, [&](TCSizeControl& c) { store(hdmi14, 5)(c); host::SetProp(stream, 763, 1); }, lbd(hdmi14, 0), false,
-         "waiting to 21to9_OutPut signal, 21to9 Support[1] 21to9 Output[0]"},
-        {{1, 0}, store(kDtv, 5), lbd(kDtv, -1), false, "Invalid Picture Size TopBlankLine:[-1] BottomBlankLine:[0]"},
+        {[](TCSizeControl& c) { c.SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE); }, false,
+         "[TCSizeControl-p:1,s:0] t_eCurrentScreenState[1], This is PIG mode By SetSize[]"},
+        {[](TCSizeControl&) { host::SetAspectRatioAgentPresent(false); }, true,
+         "[TCSizeControl-p:1,s:0] pData is NULL!!"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.message);
         host::Reset();
         host::SetSysInfoBool(303, true);
-        TCSizeControl& ctl = Make(row.handle);
+        TCSizeControl& ctl = Make();
         row.setup(ctl);
-        const size_t mark = host::JournalSize();
-        EXPECT_EQ(row.call(ctl), 0);
+        EXPECT_EQ(Menu(ctl, PICTURESIZETYPE_4_3), 0);
         EXPECT_TRUE(LogHas(row.message));
-        EXPECT_EQ(IndexOf("tv_stream_set_property", {"610"}, mark), -1);
-        EXPECT_EQ(IndexOf("TIAspectRatioAgent::SetPictureSizeInfo", {}, mark), -1);
-        EXPECT_EQ(IndexOf("avoc_set_wide_screen_mode", {}, mark) >= 0, row.bWideSwitch);
+        EXPECT_EQ(IndexOf("tv_stream_set_property", {"610"}), -1);
+        EXPECT_EQ(IndexOf("TIAspectRatioAgent::SetPictureSizeInfo"), -1);
+        EXPECT_EQ(IndexOf("avoc_set_wide_screen_mode") >= 0, row.bWideSwitch);
     }
 }
 
@@ -141,16 +134,14 @@ TEST_F(SizeControlApply, PanoramaFollowsSizeStateAndModel) {
 }
 
 TEST_F(SizeControlApply, ScreenFitAutoDecision) {
-    // avi, spd: info-frame bytes, -1 left unset (reads 0xFF).
-    struct Row { kova_resolution_e resolution; int avi, spd; std::function<void()> setup; int result; };
+    // avi, spd: info-frame bytes, -1 left unset (reads 0xFF). The scenario shows
+    // AVI 2 alone, neither byte, and 1080p at 24 Hz.
+    struct Row { int avi, spd; std::function<void()> setup; int result; };
     const auto none = [] {};
     const Row rows[] = {
-        {0x10008, -1, -1, none, 1},  // 1080p 24 Hz whatever the frames say
-        {0x10002, 0, 0, [] { host::SetAvocPictureMode(0x10002); }, 1},
-        {0x10002, 0, 0, [] { host::SetAvocHdrPlus(1); }, 1},
-        {0x10002, 0, 0, [] { host::SetAvocPictureMode(0x10002); host::FailAvocPictureMode(); }, 0},
-        {0x10002, 0, 9, none, 1}, {0x10002, 0, 0, none, 0}, {0x10002, 0, 5, none, 0}, {0x10002, 3, 10, none, 1},
-        {0x10002, 1, 2, none, 0}, {0x10002, 2, -1, none, 1}, {0x10002, -1, 0, none, 0},
+        {0, 0, [] { host::SetAvocPictureMode(0x10002); }, 1}, {0, 0, [] { host::SetAvocHdrPlus(1); }, 1},
+        {0, 0, [] { host::SetAvocPictureMode(0x10002); host::FailAvocPictureMode(); }, 0},
+        {0, 9, none, 1}, {0, 0, none, 0}, {0, 5, none, 0}, {3, 10, none, 1}, {1, 2, none, 0}, {-1, 0, none, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("avi " + std::to_string(row.avi) + " spd " + std::to_string(row.spd));
@@ -158,7 +149,7 @@ TEST_F(SizeControlApply, ScreenFitAutoDecision) {
         if (row.avi >= 0) host::SetProp(stream, 757, row.avi);
         if (row.spd >= 0) host::SetProp(stream, 758, row.spd);
         row.setup();
-        Make().SetScreenFitOption(stream, Key(13, row.resolution, false), SCREENFITOPTION_AUTO, false);
+        Make().SetScreenFitOption(stream, kHdmi, SCREENFITOPTION_AUTO, false);
         std::string line;
         for (const auto& l : host::LogLines()) {
             if (l.text.find("result of ScreenFit Auto[") != std::string::npos) line = l.text;
@@ -186,7 +177,7 @@ TEST_F(SizeControlApply, ScreenFitApplyTakesTheFirstBranchThatHolds) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         host::Reset();
-        Probe ctl(ORBHandle(1, 0));
+        Probe ctl;
         row.setup(ctl);
         host::ClearLog();
         const size_t mark = host::JournalSize();
@@ -213,6 +204,202 @@ TEST_F(SizeControlApply, PanoramaOptionPreviewOrSave) {
         EXPECT_EQ(Stored(0, 2, 0), bSave ? "0,0,0,0,0,0,0,0,1" : "0,0,0,0,0,0,0,0,0");
         EXPECT_EQ(host::FbScreen(0, 2)[6], bSave ? 1 : 0);
     }
+}
+
+const TSAspectRatioKey kKey = Key(13, 0x10008, false);  // resolution mode 2
+
+class SizeControlWindow : public SizeControlTest {};
+
+// Windows as x, y, height, width on the 1920 x 1080 plane; SetSize refuses the
+// whole plane (with an assertion report), SetSizeInfo accepts it.
+TEST_F(SizeControlWindow, Validation) {
+    struct Row { int x, y, h, w; bool bSetSize, bSetSizeInfo; };
+    const Row rows[] = {
+        {0, 0, 1080, 1920, false, true}, {0, 0, 0, 960, false, false},    {0, 0, 540, 0, false, false},
+        {960, 0, 540, 960, true, true},  {961, 0, 540, 960, false, false}, {0, 540, 540, 960, true, true},
+        {0, 541, 540, 960, false, false}, {0, 0, 1080, 1919, true, true},
+    };
+    for (const Row& r : rows) {
+        for (bool bInfo : {false, true}) {
+            SCOPED_TRACE("row " + std::to_string(&r - rows) + (bInfo ? " SetSizeInfo" : " SetSize"));
+            host::Reset();
+            TCSizeControl& ctl = Make();
+            const bool bOk = bInfo ? r.bSetSizeInfo : r.bSetSize;
+            const std::string window = host::FormatRect(r.x, r.y, r.w, r.h);
+            EXPECT_EQ(bInfo ? ctl.SetSizeInfo(r.x, r.y, r.h, r.w) : ctl.SetSize(stream, kKey, r.x, r.y, r.h, r.w),
+                      bOk ? 1 : 0);
+            EXPECT_EQ(ctl.GetCurrentScreenState(), bOk ? 1 : 0);
+            EXPECT_EQ(Window(ctl), bOk ? window : "0,0,1920,1080");
+            EXPECT_EQ(SinkDst(), bOk && !bInfo ? window : "none");
+            ASSERT_EQ(host::AssertCount(), bOk || bInfo ? 0u : 1u);
+            EXPECT_TRUE(host::AssertCount() == 0 || host::Asserts()[0].expression == "0");
+        }
+    }
+}
+
+// In a SetCropVideo window (panorama switched off before the sink write) the
+// menu operations only store their settings and return 1; the picture size
+// and the screen mode are mirrored to the fast-boot store before the state is
+// looked at. stored: the menu size and its record afterwards.
+TEST_F(SizeControlWindow, MenuInACropVideoWindowOnlyStores) {
+    using Call = std::function<int(TCSizeControl&)>;
+    struct Row { const char* name; int menu; Call call; const char* stored; bool bFastBoot; };
+    const Row rows[] = {
+        {"picture size", 0,
+         [this](TCSizeControl& c) { return c.SetPictureSize(stream, kKey, PICTURESIZETYPE_4_3, true); },
+         "3 1,0,0,0,0,0,0,0,0", true},
+        {"screen fit", 0,
+         [this](TCSizeControl& c) { return c.SetScreenFitOption(stream, kKey, SCREENFITOPTION_ON, true); },
+         "0 1,0,1,0,0,0,0,0,0", false},
+        {"screen fit preview", 0,
+         [this](TCSizeControl& c) { return c.SetScreenFitOption(stream, kKey, SCREENFITOPTION_ON, false); },
+         "0 1,0,0,0,0,0,0,0,0", false},
+        {"screen mode", 0, [this](TCSizeControl& c) { return c.SetScreenMode(stream, kKey, SCREENMODE_4_3, true); },
+         "0 1,3,0,0,0,0,0,0,0", true},
+        {"caption size", 6, [this](TCSizeControl& c) { return c.SetZoomSize(stream, kKey, 0, 4); },
+         "6 1,0,0,1,0,0,4,0,0", false},
+        {"caption position", 6, [this](TCSizeControl& c) { return c.SetZoomPosition(stream, kKey, 0, -2); },
+         "6 1,0,0,1,0,-2,0,0,0", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::Reset();
+        host::SetAgentPictureSize(13, 2, false, row.menu);
+        for (int size = 0; size < 8; ++size) host::SetAgentDetailOption(13, 2, size, Opt(true, 0, 0, false));
+        TCSizeControl& ctl = Make();
+        EXPECT_EQ(ctl.SetCropVideo(stream, TSRectInfo(0, 0, 720, 480), TSRectInfo(100, 50, 960, 540)), 1);
+        EXPECT_EQ(ctl.GetCurrentScreenState(), TCSizeControl::SCREENSTATE_PIG_BY_CROPVIDEO);
+        const long panorama = IndexOf("tv_stream_set_property", {"615", "0"});
+        EXPECT_TRUE(panorama >= 0 && panorama < IndexOf("tv_stream_set_property", {"610"}));
+        const size_t from = host::JournalSize();
+        EXPECT_EQ(row.call(ctl), 1);
+        const int size = host::AgentPictureSize(13, 2, false).value_or(-1);
+        EXPECT_EQ(std::to_string(size) + " " + Stored(13, 2, size), row.stored);
+        EXPECT_EQ(IndexOf("tv_stream_set_property", {"610"}, from), -1);
+        EXPECT_EQ(IndexOf("fb_nv_store_screen_config_res", {}, from) >= 0, row.bFastBoot);
+        EXPECT_EQ(Sink(), "0,0,720,480 100,50,960,540");
+    }
+}
+
+// Resolutions and their resolution modes.
+constexpr kova_resolution_e k1080 = 0x10008;  // mode 2; screen fit, zoom step and zoom position
+constexpr kova_resolution_e k720 = 0x10003;   // mode 1; 720-line screen fit
+constexpr kova_resolution_e kUhd = 0x40000;   // mode 3; zoom step, no screen fit
+constexpr kova_resolution_e kOther = 0x20000;  // mode 0; none of the classes
+int Mode(kova_resolution_e r) { return r == k1080 ? 2 : r == k720 ? 1 : r == kUhd ? 3 : 0; }
+
+// The menu's picture size for the key, with its stored record.
+void Choose(const TSAspectRatioKey& key, EPictureSizeType size, const TSPictureSizeOption& option = {}) {
+    host::SetAgentPictureSize(key.source, Mode(key.resolution), key.dtv, size);
+    host::SetAgentDetailOption(key.source, Mode(key.resolution), size, option);
+}
+
+class SizeControlZoom : public SizeControlTest {};
+
+// Each bound just inside and just outside; offsets as x,y,w,h.
+TEST_F(SizeControlZoom, StepRulesAndClamps) {
+    // bPosition: SetZoomPosition (h, v are dx, dy), else SetZoomSize (steps).
+    struct Row { bool bPosition; EPictureSizeType size; kova_resolution_e resolution; TSRectInfo before; int h, v;
+                 const char* after; };
+    const EPictureSizeType Z = PICTURESIZETYPE_ZOOM, C = PICTURESIZETYPE_CAPTION, U = PICTURESIZETYPE_CUSTOM;
+    const Row rows[] = {
+        {false, Z, k1080, {0, 30, 0, 0}, 0, 10, "0,25,0,10"},     {false, Z, k1080, {0, 30, 0, 0}, 0, 11, "0,30,0,0"},
+        {false, Z, k1080, {0, -30, 0, 0}, 0, -9, "0,-6,0,-9"}, {false, Z, k1080, {0, -30, 0, 0}, 0, -10, "0,-30,0,0"},
+        {false, Z, kUhd, {0, 30, 0, 0}, 0, -9, "0,6,0,-9"},       {false, Z, kUhd, {0, 30, 0, 0}, 0, -10, "0,30,0,0"},
+        {false, Z, kOther, {0, -30, 0, 0}, 0, -10, "0,-5,0,-10"}, {false, Z, kOther, {0, 0, 0, 0}, 0, -11, "0,0,0,0"},
+        {false, C, k1080, {0, 40, 0, 0}, 0, 18, "0,32,0,18"},     {false, C, k1080, {0, 40, 0, 0}, 0, 19, "0,40,0,0"},
+        {false, C, k1080, {0, -3, 0, 0}, 0, 0, "0,0,0,0"},        {false, C, k1080, {0, -3, 0, 0}, 0, -1, "0,-3,0,0"},
+        {false, U, k1080, {20, -30, 1, 1}, 17, 25, "17,-25,17,25"},
+        {false, U, k1080, {20, -30, 1, 1}, 18, 26, "20,-30,1,1"},
+        {false, U, k1080, {20, -30, 4, 4}, 5, 4, "5,-4,5,4"}, {false, U, k1080, {20, -30, 4, 4}, -3, -3, "20,-30,0,0"},
+        {false, U, k1080, {2, 2, 0, 0}, 3, 3, "2,2,3,3"},
+        {true, Z, k1080, {3, 0, 0, 2}, 0, 19, "0,19,0,2"},        {true, Z, k1080, {3, 0, 0, 2}, 0, 20, "3,0,0,2"},
+        {true, Z, k1080, {3, 0, 0, 2}, 0, -19, "0,-19,0,2"},      {true, Z, k1080, {3, 0, 0, 2}, 0, -20, "3,0,0,2"},
+        {true, Z, kOther, {3, 0, 0, 2}, 0, 17, "0,17,0,2"},       {true, Z, kOther, {3, 0, 0, 2}, 0, 18, "3,0,0,2"},
+        {true, C, k1080, {3, 0, 0, 5}, 0, 5, "0,5,0,5"},          {true, C, k1080, {3, 0, 0, 5}, 0, 6, "3,0,0,5"},
+        {true, C, k1080, {3, 0, 0, 5}, 0, -19, "0,-19,0,5"},      {true, C, k1080, {3, 0, 0, 5}, 0, -20, "3,0,0,5"},
+        {true, C, k1080, {3, 0, 0, 18}, 0, 16, "0,16,0,18"},      {true, C, k1080, {3, 0, 0, 18}, 0, 17, "3,0,0,18"},
+        {true, C, k1080, {3, 0, 0, 18}, 0, -30, "0,-30,0,18"},    {true, C, k1080, {3, 0, 0, 18}, 0, -31, "3,0,0,18"},
+        {true, U, k1080, {1, 1, 4, 3}, 4, -3, "4,-3,4,3"},        {true, U, k1080, {1, 1, 4, 3}, 5, -4, "1,1,4,3"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        const TSAspectRatioKey key = Key(13, r.resolution, false);
+        TSPictureSizeOption held, expected;
+        held.bOffset = true;
+        Choose(key, r.size, held);
+        Probe ctl;
+        ctl.Offset(r.size) = r.before;
+        ctl.t_screenFitPosition = TSRectInfo(3, 2, 0, 0);
+        EXPECT_EQ(r.bPosition ? ctl.SetZoomPosition(stream, key, r.h, r.v) : ctl.SetZoomSize(stream, key, r.h, r.v),
+                  1);
+        const TSRectInfo& after = ctl.Offset(r.size);
+        EXPECT_EQ(Rect(after), r.after);
+        // The zoom offset is not stored (flag cleared); the others are, in the record's order.
+        if (r.size != Z) expected = Opt(false, 0, 0, false, after.x, after.y, after.height, after.width);
+        expected.bOffset = r.size != Z;
+        EXPECT_EQ(Stored(13, Mode(r.resolution), r.size), Fields(expected));
+        // Changing a custom zoom that is not none drops the screen-fit position.
+        const bool bDropped = !r.bPosition && r.size == U && (r.before.width != 0 || r.before.height != 0);
+        EXPECT_EQ(Rect(ctl.t_screenFitPosition), bDropped ? "0,0,0,0" : "3,2,0,0");
+        if (!r.bPosition && r.h < 0) {
+            EXPECT_TRUE(LogHas("invalid value !! set to 0, width [" + std::to_string(r.h) + "]"));
+        }
+    }
+}
+
+// A custom picture without zoom under screen fit moves by the screen-fit
+// position: two pixels a step, at most five steps.
+TEST_F(SizeControlZoom, ScreenFitPosition) {
+    // bZoomPosition: through SetZoomPosition, else SetScreenFitPosition. The menu
+    // scenario shows a size other than custom, the move limit in x, a move by
+    // SetScreenFitPosition at 1080 lines, and a resolution without screen fit.
+    struct Row { bool bZoomPosition; kova_resolution_e resolution; int gfxWidth, gfxHeight, x, y, result;
+                 const char* sink; };
+    const Row rows[] = {
+        {false, k1080, 1920, 1080, -5, -5, 1, "10,0,1910,1070 0,10,1910,1070"},
+        {false, k720, 1920, 1080, 5, 5, 1, "0,10,1270,710 10,0,1910,1070"},
+        {false, k1080, 1280, 720, -5, 0, 1, "10,0,1910,1080 0,0,1273,720"},
+        {false, k1080, 1280, 720, 5, 0, 0, "none"},
+        {true, k1080, 1920, 1080, 5, -5, 1, "0,0,1910,1070 10,10,1910,1070"},
+        {true, k1080, 1920, 1080, 0, -6, 0, "none"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        const TSAspectRatioKey key = Key(13, r.resolution, false);
+        Choose(key, PICTURESIZETYPE_CUSTOM, Opt(false, 0, SCREENFITOPTION_ON, false));
+        Probe ctl;
+        ctl.t_BaseGfxRect = TSRectInfo(0, 0, r.gfxWidth, r.gfxHeight);
+        EXPECT_EQ(r.bZoomPosition ? ctl.SetZoomPosition(stream, key, r.x, r.y)
+                                  : ctl.SetScreenFitPosition(stream, key, r.x, r.y),
+                  r.result);
+        EXPECT_EQ(Sink(), r.sink);
+        EXPECT_EQ(Rect(ctl.t_screenFitPosition), r.result ? host::FormatRect(r.x, r.y, 0, 0) : "0,0,0,0");
+        if (r.bZoomPosition) {  // stored as the custom offset, only when accepted
+            EXPECT_EQ(Stored(13, Mode(r.resolution), PICTURESIZETYPE_CUSTOM),
+                      Fields(r.result ? Opt(false, 0, 1, false, r.x, r.y) : Opt(false, 0, 1, false)));
+        }
+    }
+}
+
+// The agent is reset, the default size stored with a fresh record in the
+// agent and the fast-boot store, then applied, in that order. (What is
+// stored is shown by the menu scenario.)
+TEST_F(SizeControlZoom, ResetPictureSize) {
+    const TSAspectRatioKey key = Key(13, k1080, false);
+    Choose(key, PICTURESIZETYPE_ZOOM);
+    host::SetAspectRatioDefaultPictureSize(PICTURESIZETYPE_CUSTOM);
+    host::ClearJournal();
+    Probe ctl;
+    EXPECT_EQ(ctl.ResetPictureSize(stream, key), 1);
+    const long order[] = {IndexOf("TIAspectRatioAgent::Reset"), IndexOf("TIAspectRatioAgent::SetPictureSizeInfo"),
+                          IndexOf("TIAspectRatioAgent::SetPictureSizeDetailInfo"),
+                          IndexOf("fb_nv_store_screen_config_res"), IndexOf("res_lookup_get_picture_size", {"33"}),
+                          IndexOf("tv_stream_set_property", {"610"})};
+    EXPECT_GE(order[0], 0);
+    EXPECT_TRUE(std::is_sorted(std::begin(order), std::end(order)));
 }
 
 }  // namespace

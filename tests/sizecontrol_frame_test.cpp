@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -14,42 +13,13 @@
 #include "ObjectFactoryTv.h"
 #include "SizeControl.h"
 #include "host/HostControl.h"
+#include "sizecontrol_support.h"
 
 namespace {
 
-int CountLog(const std::string& text) {
-    int n = 0;
-    for (const auto& line : host::LogLines()) n += line.text.find(text) != std::string::npos ? 1 : 0;
-    return n;
-}
+using namespace test_support;
 
-// The 21:9 information as "bUpdated bLogo bCaption top bottom".
-std::string Info21(TCSizeControl& ctl) {
-    TS21to9SizeInfo i{true, false, false, -5, -6};
-    ctl.Get21to9SizeInfo(i);
-    return std::to_string(i.bUpdated) + " " + std::to_string(i.bLogoDetected) + " " +
-           std::to_string(i.bCaptionDetected) + " " + std::to_string(i.TopBlankLine) + " " +
-           std::to_string(i.BottomBlankLine);
-}
-
-// Runs body(thread index) on `threads` threads released together.
-void RunTogether(int threads, const std::function<void(int)>& body) {
-    std::atomic<bool> go{false};
-    std::vector<std::thread> pool;
-    for (int t = 0; t < threads; ++t) {
-        pool.emplace_back([&, t] {
-            while (!go.load()) std::this_thread::yield();
-            body(t);
-        });
-    }
-    go = true;
-    for (auto& th : pool) th.join();
-}
-
-class SizeControlFrame : public ::testing::Test {
-protected:
-    void SetUp() override { host::Reset(); }
-};
+class SizeControlFrame : public sizecontrol_test::SizeControlTest {};
 
 class NullFactory : public TCObjectFactory {
 public:
@@ -61,20 +31,15 @@ public:
 TEST_F(SizeControlFrame, GetInstanceRefusesWhenNoControllerIsBuilt) {
     TCObjectFactory* const library = TCObjectFactory::GetInstance();
     NullFactory nullFactory;
-    struct Row {
-        TCObjectFactory* factory;
-        ORBHandle handle;
-        const char* message;
-    } const rows[] = {
-        {nullptr, ORBHandle(61, 0), "[TCSizeControl::GetInstance] no object factory, no size controller for [p:61/s:0]"},
-        {&nullFactory, ORBHandle(62, 1),
-         "[TCSizeControl::GetInstance] object factory made no size controller for [p:62/s:1]"},
+    struct Row { TCObjectFactory* factory; ORBHandle handle; const char* message; } const rows[] = {
+        {nullptr, {61, 0}, "[TCSizeControl::GetInstance] no object factory, no size controller for [p:61/s:0]"},
+        {&nullFactory, {62, 1}, "[TCSizeControl::GetInstance] object factory made no size controller for [p:62/s:1]"},
     };
     for (const Row& row : rows) {
         host::ClearLog();
         TCObjectFactory::SetInstance(row.factory);
         EXPECT_EQ(TCSizeControl::GetInstance(row.handle), nullptr) << row.message;
-        EXPECT_EQ(CountLog(row.message), 1);
+        EXPECT_EQ(CountLogExact(row.message), 1);
         TCObjectFactory::SetInstance(library);
         TCSizeControl* built = TCSizeControl::GetInstance(row.handle);
         ASSERT_NE(built, nullptr) << row.message;
@@ -85,12 +50,8 @@ TEST_F(SizeControlFrame, GetInstanceRefusesWhenNoControllerIsBuilt) {
 // New controllers, built fresh by the factory: state, rectangles, 21:9 info
 // and the constructor's log line follow the handle.
 TEST_F(SizeControlFrame, NewControllerStateFollowsTheHandle) {
-    struct Row {
-        ORBHandle handle;
-        TCSizeControl::EScreenStateType state;
-        int width, height;
-        const char* prefix;
-    } const rows[] = {
+    struct Row { ORBHandle handle; TCSizeControl::EScreenStateType state; int width, height; const char* prefix; };
+    const Row rows[] = {
         {ORBHandle(101, 4), TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE, 1, 1, "[TCSizeControl-p:101,s:4]"},
         {ORBHandle(401, 0), TCSizeControl::SCREENSTATE_FULLSIZE, 1920, 1080, "[TCSizeControl-p:401,s:0]"},
         {ORBHandle(100, 65535), TCSizeControl::SCREENSTATE_FULLSIZE, 1920, 1080, "[TCSizeControl-p:100,s:65535]"},
@@ -100,7 +61,7 @@ TEST_F(SizeControlFrame, NewControllerStateFollowsTheHandle) {
         SCOPED_TRACE(row.prefix);
         host::ClearLog();
         std::unique_ptr<TCSizeControl> ctl(factory.GetSizeControl(row.handle));
-        EXPECT_EQ(CountLog(std::string(row.prefix) + " Base Gfx Rect = [x:0,y:0,h:1080,w:1920]"), 1);
+        EXPECT_EQ(CountLogExact(std::string(row.prefix) + " Base Gfx Rect = [x:0,y:0,h:1080,w:1920]"), 1);
         EXPECT_EQ(ctl->GetCurrentScreenState(), row.state);
         int x = -1, y = -1, h = -1, w = -1;
         TSRectInfo src, dst;
@@ -109,12 +70,16 @@ TEST_F(SizeControlFrame, NewControllerStateFollowsTheHandle) {
         EXPECT_EQ(host::FormatRect(x, y, w, h), "0,0," + std::to_string(row.width) + "," + std::to_string(row.height));
         EXPECT_EQ(src, TSRectInfo(0, 0, 3840, 2160));
         EXPECT_EQ(dst, TSRectInfo(x, y, w, h));
-        EXPECT_EQ(CountLog(std::string(row.prefix) + " x : 0 , y : 0 , h : " + std::to_string(row.height) +
-                           " , w : " + std::to_string(row.width)),
+        EXPECT_EQ(CountLogExact(std::string(row.prefix) + " x : 0 , y : 0 , h : " + std::to_string(row.height) +
+                                " , w : " + std::to_string(row.width)),
                   1);
-        EXPECT_EQ(CountLog(std::string(row.prefix) + " src : x[0] , y[0] , h[2160] , w[3840]"), 1);
+        EXPECT_EQ(CountLogExact(std::string(row.prefix) + " src : x[0] , y[0] , h[2160] , w[3840]"), 1);
         EXPECT_TRUE(host::Journal().empty());  // reading state reaches no outside service
-        EXPECT_EQ(Info21(*ctl), "0 1 1 0 0");
+        TS21to9SizeInfo i{true, false, false, -5, -6};
+        ctl->Get21to9SizeInfo(i);
+        const std::vector<int> info = {i.bUpdated, i.bLogoDetected, i.bCaptionDetected, i.TopBlankLine,
+                                       i.BottomBlankLine};
+        EXPECT_EQ(info, (std::vector<int>{0, 1, 1, 0, 0}));
     }
 }
 
@@ -124,10 +89,10 @@ TEST_F(SizeControlFrame, SmallSettersLogWhatTheyStore) {
     std::unique_ptr<TCSizeControl> ctl(TCObjectFactoryTv().GetSizeControl(ORBHandle(4, 0)));
     host::ClearLog();
     ctl->SetLiveTvShowState(true);
-    EXPECT_EQ(CountLog("[ORB_PICTURE][TCSizeControl-p:4,s:0] onOff[1]"), 1);
-    EXPECT_EQ(CountLog("[TCSizeControl-p:4,s:0] onOff[1]"), 2);
+    EXPECT_EQ(CountLogExact("[ORB_PICTURE][TCSizeControl-p:4,s:0] onOff[1]"), 1);
+    EXPECT_EQ(CountLogExact("[TCSizeControl-p:4,s:0] onOff[1]"), 1);
     ctl->SetPrevResolutionInfo(0x10002, 720, 0);
-    EXPECT_EQ(CountLog("save to PrevRESInfo"), 0);
+    EXPECT_FALSE(LogHas("save to PrevRESInfo"));
 }
 
 TEST(SizeControlMutex, OwnerReentersNonOwnerUnlockIsIgnoredUseBeforeCreateIsReported) {

@@ -22,11 +22,6 @@ struct Probe : TCSizeControl {
     using TCSizeControl::t_ResLookupGetRectSize;
 };
 
-void Region(int region, int country) {
-    host::SetOption(0, region);
-    if (country >= 0) host::SetSpecTag(1, country);
-}
-
 // A fast-boot record as hex with the unwritten padding byte masked.
 std::string Masked(std::string hex) { return hex.replace(14, 2, "__"); }
 
@@ -134,7 +129,8 @@ TEST_F(SizeControlSettings, NewRecordDefaults) {
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
         host::Reset();
-        Region(row.region, row.country);
+        host::SetOption(0, row.region);
+        if (row.country >= 0) host::SetSpecTag(1, row.country);
         TSPictureSizeOption option = Opt(true, 9, 9, true, 9, 9, 9, 9);
         EXPECT_EQ(Probe().t_PictureSizeDetailInfoInit(static_cast<EPictureSizeType>(row.size),
                                                       Key(row.source, row.res, row.dtv), option),
@@ -167,34 +163,28 @@ TEST_F(SizeControlSettings, GetPictureSizeFallsBackToTheProductDefault) {
         EXPECT_EQ(host::AgentPictureSize(row.source, 2, dtv).value_or(-1), row.stored);
         EXPECT_EQ(Calls("fb_nv_store_screen_config_res").size(), row.stored < 0 ? 1u : 0u);
         // MLS, 3D, then PC mode; a missing size first mirrors the default, which asks for PC mode.
-        std::string asked;
-        for (const auto& line : host::LogLines()) {
-            if (line.text.find("CheckExceptionScreenState]is called.") != std::string::npos) {
-                asked += line.text.substr(line.text.find("screentype[") + 11, 1);
-            }
-        }
-        EXPECT_EQ(asked, row.stored < 0 ? "2032" : "032");
+        EXPECT_EQ(AskedExceptionStates(), row.stored < 0 ? "2032" : "032");
     }
 }
 
 // A saving menu request mirrors the size and its stored record into the
-// fast-boot store (main path only); the custom offset goes with size 2.
+// fast-boot store; the custom offset goes with size 2. (Only the main path
+// mirrors: shown by the settings scenario.)
 TEST_F(SizeControlSettings, FastBootRecordLayout) {
-    struct Row { int p, source; bool dtv; kova_resolution_e res; int size; bool bHeld; TSPictureSizeOption option;
+    struct Row { int source; bool dtv; kova_resolution_e res; int size; bool bHeld; TSPictureSizeOption option;
                  const char* written; };
     const Row rows[] = {
-        {1, 0, true, 0x10001, 2, true, Opt(true, 3, 2, true), "0,2 0201ff03020101__0a00140090012c01"},
-        {1, 13, false, 0x40007, 7, true, Opt(false, 1, 3, false), "2,3 0000ff00000100__0000000000000000"},
-        {1, 29, false, 0x40000, 4, true, Opt(false, 4, 1, true), "1,4 0400ff04010101__0000000000000000"},
-        {1, 21, false, 0x10003, 1, true, Opt(false, 2, 0, false), "6,1 0100ff02010100__0000000000000000"},  // PC
-        {1, 0, false, 0x50000, 6, true, Opt(true, 0, 2, false), "1,5 0601ff00020100__0000000000000000"},
-        {1, 13, false, 0x10001, 0, false, {}, "2,2 0000ff00020100__0000000000000000"},  // first initialised
-        {2, 0, true, 0x10001, 2, true, Opt(true, 3, 2, true), ""},
+        {0, true, 0x10001, 2, true, Opt(true, 3, 2, true), "0,2 0201ff03020101__0a00140090012c01"},
+        {13, false, 0x40007, 7, true, Opt(false, 1, 3, false), "2,3 0000ff00000100__0000000000000000"},
+        {29, false, 0x40000, 4, true, Opt(false, 4, 1, true), "1,4 0400ff04010101__0000000000000000"},
+        {21, false, 0x10003, 1, true, Opt(false, 2, 0, false), "6,1 0100ff02010100__0000000000000000"},  // PC
+        {0, false, 0x50000, 6, true, Opt(true, 0, 2, false), "1,5 0601ff00020100__0000000000000000"},
+        {13, false, 0x10001, 0, false, {}, "2,2 0000ff00020100__0000000000000000"},  // first initialised
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
         host::Reset();
-        Probe ctl(ORBHandle(row.p, 0));
+        Probe ctl;
         const int mode = ctl.t_ConvertResolutionToResolutionMode(row.res);
         if (row.bHeld) host::SetAgentDetailOption(row.source == 29 ? 0 : row.source, mode, row.size, row.option);
         ctl.t_customOffset = TSRectInfo(10, 20, 300, 400);

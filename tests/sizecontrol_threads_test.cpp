@@ -120,13 +120,20 @@ TEST(SizeControlThreads, MenuSettersAgainstAnAgentManagerWriterNeitherDeadlockNo
             }
         });
     }
-    // The agent manager's writer (an agent being registered, say).
-    jobs.push_back([](int) {
-        host::LockAgentManagerExclusive();
-        std::this_thread::yield();
-        host::UnlockAgentManagerExclusive();
+    // The agent manager's writer (an agent being registered, say), at work for
+    // as long as the setters run: a wrong lock order deadlocks only while a
+    // writer waits.
+    std::atomic<bool> bDone{false};
+    std::thread writer([&bDone] {
+        while (!bDone.load()) {
+            host::LockAgentManagerExclusive();
+            std::this_thread::yield();
+            host::UnlockAgentManagerExclusive();
+        }
     });
     RunTogether(jobs, 100);
+    bDone = true;
+    writer.join();
     ExpectRememberedEqualsSink(paths);
 }
 

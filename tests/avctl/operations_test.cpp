@@ -43,12 +43,8 @@ TEST(AvctlOperations, EveryEntryIsWellFormed) {
 }
 
 TEST(AvctlOperations, NamesResolveToOneForm) {
-    struct Case {
-        const char* word;
-        const char* args;
-        const char* resolved;  // qualified name; empty when an error is expected
-        const char* error;
-    };
+    // resolved: the qualified name, empty when an error is expected.
+    struct Case { const char* word; const char* args; const char* resolved; const char* error; };
     const Case cases[] = {
         {"GetSize", "", "TCSizeControl::GetSize", ""}, {"TCSizeControl::GetSize", "", "TCSizeControl::GetSize", ""},
         {"SetAnalogMTS", "2", "TCAnalogMts::SetAnalogMTS", ""},  // the flag's default
@@ -72,11 +68,7 @@ TEST(AvctlOperations, NamesResolveToOneForm) {
 }
 
 TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
-    struct Case {
-        const char* word;
-        const char* args;
-        const char* error;  // empty: binds
-    };
+    struct Case { const char* word; const char* args; const char* error; };  // error "": binds
     const Case cases[] = {
         {"SetCurrentScreenState", "2", ""},
         {"SetCurrentScreenState", "3000000000", "value '3000000000' is out of range for eState"},
@@ -106,11 +98,7 @@ TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
 // these names (enumerations print as numbers), the two SetPictureSize forms
 // told apart by their argument count, the static one called directly.
 TEST(AvctlOperations, PictureOperationsHaveTheirDeclaredForms) {
-    struct Case {
-        const char* word;
-        const char* args;
-        const char* signature;
-    };
+    struct Case { const char* word; const char* args; const char* signature; };
     const Case cases[] = {
         {"SetPictureSize", "4 true", "SetPictureSize size:EPictureSizeType bSave:bool => int"},
         {"SetPictureSize", "", "SetPictureSize => int"},
