@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -211,8 +213,29 @@ Outcome RunAvctl(const std::string& args, bool withStderr = true) {
     return o;
 }
 
+// The files these tests write live in one directory, removed when the test
+// program ends.
+const std::string& ScratchDir() {
+    static const struct Dir {
+        std::string path;
+        Dir() {
+            std::string pattern = ::testing::TempDir() + "avctl_test_XXXXXX";
+            if (mkdtemp(pattern.data()) == nullptr) {
+                ADD_FAILURE() << "cannot create a scratch directory under " << ::testing::TempDir();
+                std::abort();
+            }
+            path = pattern + "/";
+        }
+        ~Dir() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } dir;
+    return dir.path;
+}
+
 std::string WriteTemp(const std::string& name, const std::string& text) {
-    const std::string path = ::testing::TempDir() + "avctl_" + std::to_string(getpid()) + "_" + name;
+    const std::string path = ScratchDir() + name;
     std::ofstream(path) << text;
     return path;
 }
@@ -284,7 +307,7 @@ TEST(AvctlProgram, ScriptFilesStopAtTheFirstErrorStandardInputGoesOn) {
 }
 
 TEST(AvctlProgram, DemoWritesItsTranscript) {
-    const std::string dir = ::testing::TempDir() + "avctl_demo_" + std::to_string(getpid()) + "/nested";
+    const std::string dir = ScratchDir() + "demo/nested";
     const Outcome o = RunAvctl("demo --out " + dir, false);
     EXPECT_EQ(o.status, 0) << o.output;
     std::ifstream file(dir + "/demo.txt");
