@@ -306,17 +306,36 @@ TEST(AvctlProgram, ScriptFilesStopAtTheFirstErrorStandardInputGoesOn) {
     EXPECT_NE(o.output.find("GetCropVideoInfo => 1"), std::string::npos) << o.output;
 }
 
-TEST(AvctlProgram, DemoWritesItsTranscript) {
+TEST(AvctlProgram, DemoWritesItsTranscriptPicturesAndIndex) {
     const std::string dir = ScratchDir() + "demo/nested";
     const Outcome o = RunAvctl("demo --out " + dir, false);
     EXPECT_EQ(o.status, 0) << o.output;
-    std::ifstream file(dir + "/demo.txt");
-    std::stringstream transcript;
-    transcript << file.rdbuf();
-    ASSERT_FALSE(transcript.str().empty());
-    // The transcript is what the terminal showed, up to the note where it went.
-    EXPECT_EQ(o.output, transcript.str() + "Transcript written to " + dir + "/demo.txt\n");
-    EXPECT_NE(transcript.str().find("every step behaved as described"), std::string::npos);
+    const auto read = [&](const std::string& name) {
+        std::stringstream text;
+        text << std::ifstream(dir + "/" + name).rdbuf();
+        return text.str();
+    };
+    const std::string transcript = read("demo.txt");
+    EXPECT_NE(transcript.find("every step behaved as described"), std::string::npos);
+    // One picture per sink change, numbered without gaps, each shown in order in
+    // the index after the heading of the step that made the first one.
+    const std::string index = read("index.html");
+    size_t at = index.find("<h2>12. The road of a picture-size change</h2>");
+    int pictures = 0;
+    for (char name[32]; std::snprintf(name, sizeof name, "picture-%02d.svg", pictures + 1),
+                        std::filesystem::exists(dir + "/" + name);
+         ++pictures) {
+        at = index.find(std::string("<img src=\"") + name + "\"", at);
+        EXPECT_NE(at, std::string::npos) << name << "\n" << index;
+    }
+    EXPECT_EQ(pictures + 2, std::distance(std::filesystem::directory_iterator(dir), {}));
+    EXPECT_GE(pictures, 5);
+    // The terminal shows the transcript, then where everything went.
+    EXPECT_EQ(o.output, transcript + "Transcript written to " + dir + "/demo.txt\n" + std::to_string(pictures) +
+                            " pictures and index.html written to " + dir + "\n");
+    // The first picture: after the menu's 4:3, with the panel's 21:9 output switched off.
+    EXPECT_NE(read("picture-01.svg").find("picture size 3 (4:3)  |  screen state 0  |  no AFD/WSS seen  |  21:9 output off (0)"),
+              std::string::npos);
 }
 
 // "option N unset" undoes "option N V" (the other unset forms are used by the

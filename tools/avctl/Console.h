@@ -25,7 +25,8 @@ int ExecuteFile(const std::string& file, const Options& options, std::ostream& o
 // Interactive prompt with line editing and history.
 int Interactive(const Options& options);
 
-// The built-in tour; with a non-empty outDir also writes the transcript there.
+// The built-in tour; with a non-empty outDir also writes the transcript, a
+// picture per sink change (picture-NN.svg) and index.html there.
 int Demo(const Options& options, const std::string& outDir, std::ostream& out);
 
 }  // namespace avctl

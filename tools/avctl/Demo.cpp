@@ -1,14 +1,19 @@
 // The built-in tour: a narrated run through what the module does, one step
 // per table entry. Each step's script runs through the interpreter with the
 // journal shown, so every call the library makes on the platform is visible;
-// its expectations keep the tour honest (a broken step fails the demo).
+// its expectations keep the tour honest (a broken step fails the demo). With an
+// output directory it also leaves the transcript, one picture per change of the
+// sink's rectangles and an index.html that shows them step by step.
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "Console.h"
+#include "Picture.h"
 
 namespace avctl {
 namespace {
@@ -247,6 +252,61 @@ void Emit(const std::string& text, std::ostream& out, std::ostringstream& transc
     transcript << text;
 }
 
+std::string HtmlEscape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+// One picture of the tour: its file and the line that changed the sink.
+struct Shot {
+    std::string file;
+    std::string line;
+};
+
+// The page that shows the tour's pictures in order under each step.
+std::string IndexPage(const std::vector<std::vector<Shot>>& shots) {
+    std::ostringstream html;
+    html << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+         << "<title>avctl demo: pictures of the geometry</title>\n<style>\n"
+         << "body { font-family: sans-serif; max-width: 1280px; margin: 2em auto; font-size: 18px; }\n"
+         << "img { width: 100%; border: 1px solid #888; }\n"
+         << "code { background: #eee; padding: 0 .3em; }\n</style>\n</head>\n<body>\n"
+         << "<h1>avctl demo: pictures of the geometry</h1>\n"
+         << "<p>Left: the input frame with the crop rectangle written to the video sink. Right: the "
+         << kPanelWidth << "x" << kPanelHeight << " panel with the destination rectangle.</p>\n";
+    for (size_t i = 0; i < shots.size(); ++i) {
+        const DemoStep& step = kSteps[i];
+        html << "<h2>" << (i + 1) << ". " << HtmlEscape(step.title) << "</h2>\n<p>" << HtmlEscape(step.story)
+             << "</p>\n";
+        for (const Shot& shot : shots[i]) {
+            html << "<figure><img src=\"" << shot.file << "\" alt=\"" << HtmlEscape(shot.line)
+                 << "\"><figcaption>after <code>" << HtmlEscape(shot.line) << "</code></figcaption></figure>\n";
+        }
+    }
+    html << "</body>\n</html>\n";
+    return html.str();
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream file(path);
+    file << text;
+    file.close();
+    if (!file) {
+        std::cerr << "avctl: cannot write " << path.string() << "\n";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int Demo(const Options& options, const std::string& outDir, std::ostream& out) {
@@ -254,6 +314,16 @@ int Demo(const Options& options, const std::string& outDir, std::ostream& out) {
     demoOptions.trace = true;
     demoOptions.json = false;
     demoOptions.operationLogLevel = 1;
+
+    const std::filesystem::path dir(outDir);
+    if (!outDir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        if (ec) {
+            std::cerr << "avctl: cannot create " << outDir << ": " << ec.message() << "\n";
+            return 1;
+        }
+    }
 
     std::ostringstream transcript;
     std::ostringstream buffer;
@@ -263,10 +333,15 @@ int Demo(const Options& options, const std::string& outDir, std::ostream& out) {
          "and shows the result, every outside call it made (|) and its decisions (log:).\n",
          out, transcript);
 
+    // With an output directory, every change of the sink's rectangles is drawn.
+    std::vector<std::vector<Shot>> shots;
+    std::string sinkDrawn;
+    int pictureNo = 0;
     int stepNo = 0;
     int lineNo = 0;
     for (const DemoStep& step : kSteps) {
         ++stepNo;
+        shots.emplace_back();
         Emit("\n== " + std::to_string(stepNo) + ". " + step.title + "\n" + step.story + "\n\n", out, transcript);
         std::istringstream script(step.script);
         std::string line;
@@ -280,6 +355,19 @@ int Demo(const Options& options, const std::string& outDir, std::ostream& out) {
                 Emit("The demo stopped: the step above is broken.\n", out, transcript);
                 return 1;
             }
+            const std::string sink = interpreter.SinkText();
+            if (!outDir.empty() && sink != sinkDrawn) {
+                sinkDrawn = sink;
+                char name[32];
+                std::snprintf(name, sizeof name, "picture-%02d.svg", ++pictureNo);
+                try {
+                    interpreter.DrawTo((dir / name).string(), std::to_string(stepNo) + ". " + step.title);
+                } catch (const std::exception& e) {
+                    std::cerr << "avctl: " << e.what() << "\n";
+                    return 1;
+                }
+                shots.back().push_back(Shot{name, line});
+            }
         }
     }
     const bool ok = interpreter.Failures() == 0;
@@ -288,17 +376,11 @@ int Demo(const Options& options, const std::string& outDir, std::ostream& out) {
          out, transcript);
 
     if (!outDir.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(outDir, ec);
-        const std::string path = (std::filesystem::path(outDir) / "demo.txt").string();
-        std::ofstream file(path);
-        file << transcript.str();
-        file.close();
-        if (ec || !file) {
-            std::cerr << "avctl: cannot write the transcript to " << path << "\n";
+        if (!WriteFile(dir / "demo.txt", transcript.str()) || !WriteFile(dir / "index.html", IndexPage(shots))) {
             return 1;
         }
-        out << "Transcript written to " << path << "\n";
+        out << "Transcript written to " << (dir / "demo.txt").string() << "\n"
+            << pictureNo << " pictures and index.html written to " << outDir << "\n";
     }
     return ok ? 0 : 1;
 }

@@ -4,10 +4,14 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 
 #include <nlohmann/json.hpp>
 
+#include "Picture.h"
 #include "SizeControl.h"
 #include "host/HostControl.h"
 
@@ -296,10 +300,12 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                       const int id = Int(a[0], "property id");
                       if (a[1].text == "unset") {
                           host::UnsetProp(in.m_stream, id);
+                          in.m_props.erase(id);
                       } else {
                           bool b = false;
                           const int64_t v = TryParseBool(a[1].text, b) ? (b ? 1 : 0) : ParseInt(a[1].text, "property value");
                           host::SetProp(in.m_stream, id, v);
+                          in.m_props[id] = v;
                       }
                   }}},
         {"prop-result", {"prop-result ID R",
@@ -466,6 +472,13 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                      NeedCount(a, 1, "say", "say \"TEXT\"");
                      in.Say(a[0].text);
                  }}},
+        {"draw", {"draw PATH.svg",
+                  [](Interpreter& in, const Args& a) {
+                      NeedCount(a, 1, "draw", "draw PATH.svg");
+                      in.DrawTo(a[0].text, "Handle p " + std::to_string(in.m_context.handle.p) + ", s " +
+                                               std::to_string(in.m_context.handle.s));
+                      in.Say("picture written to " + a[0].text);
+                  }}},
         {"help", {"help", [](Interpreter& in, const Args&) { in.PrintHelp(); }}},
         {"expect", {"expect WHAT ... (see below)", [](Interpreter& in, const Args& a) { in.Expect(a); }}},
     };
@@ -833,6 +846,7 @@ void Interpreter::CallOperation(const std::string& name, const Args& args) {
     w.assertTo = host::AssertCount();
     w.eventTo = host::Events().size();
     m_window = w;
+    NoteAfdWss(name, args, w.journalFrom, w.journalTo);
     PrintOperation();
 }
 
@@ -936,6 +950,73 @@ bool Interpreter::Run(std::istream& in, const std::string& file, bool stopOnErro
         }
     }
     return ok;
+}
+
+// Player properties the library reads the broadcast's AFD and WSS codes from.
+constexpr int kAfdProperty = 505;
+constexpr int kWssProperty = 47;
+
+void Interpreter::NoteAfdWss(const std::string& name, const Args& args, size_t journalFrom, size_t journalTo) {
+    if ((name == "ChangeVideoSizeByAFD" || name == "ChangeVideoSizeByWSS") && !args.empty()) {
+        m_lastAfdWss = std::string(name == "ChangeVideoSizeByAFD" ? "AFD " : "WSS ") + args[0].text;
+        return;
+    }
+    for (const auto& e : JournalBetween(journalFrom, journalTo)) {
+        if (e.name != "tv_stream_get_property" || e.args.empty() || e.result != "0") {
+            continue;
+        }
+        const int id = std::atoi(e.args[0].c_str());
+        const auto value = m_props.find(id);
+        if ((id == kAfdProperty || id == kWssProperty) && value != m_props.end()) {
+            m_lastAfdWss = std::string(id == kAfdProperty ? "AFD " : "WSS ") + std::to_string(value->second);
+        }
+    }
+}
+
+std::string Interpreter::Picture(const std::string& title) {
+    static const char* const kSizeNames[] = {"16:9",        "zoom",          "custom",         "4:3",
+                                             "21:9",        "21:9 auto",     "caption",        "7",
+                                             "auto 4:3",    "auto 16:9",     "auto letterbox centre",
+                                             "auto letterbox top",           "auto over 16:9", "auto 13",
+                                             "AFD scale"};
+    TCSizeControl* control = TCSizeControl::GetInstance(m_context.handle);
+    if (control == nullptr) {
+        throw ParseError("no size controller for the current handle");
+    }
+    EPictureSizeType size = PICTURESIZETYPE_16_9;
+    control->GetPictureSize(m_context.key, size);
+    const int sizeNo = static_cast<int>(size);
+    const bool named = sizeNo >= 0 && sizeNo < static_cast<int>(std::size(kSizeNames));
+    const std::optional<int> wide = host::WideScreenMode();
+
+    PictureContent content;
+    content.title = title;
+    content.frameWidth = static_cast<int>(m_context.key.resolutionInfo.horizontal);
+    content.frameHeight = static_cast<int>(m_context.key.resolutionInfo.vertical);
+    content.sink = host::SinkRects(m_stream);
+    content.caption = "picture size " + std::to_string(sizeNo) + (named ? std::string(" (") + kSizeNames[sizeNo] + ")" : "") +
+                      "  |  screen state " + std::to_string(static_cast<int>(control->GetCurrentScreenState())) +
+                      "  |  " + (m_lastAfdWss.empty() ? std::string("no AFD/WSS seen") : m_lastAfdWss) +
+                      "  |  21:9 output " + (wide ? (*wide != 0 ? "on (" : "off (") + std::to_string(*wide) + ")"
+                                                  : std::string("never set"));
+    return DrawPicture(content);
+}
+
+void Interpreter::DrawTo(const std::string& path, const std::string& title) {
+    const std::string svg = Picture(title);
+    std::ofstream file(path);
+    file << svg;
+    file.close();
+    if (!file) {
+        throw ParseError("cannot write the picture to " + path);
+    }
+}
+
+std::string Interpreter::SinkText() const {
+    const auto sink = host::SinkRects(m_stream);
+    return sink ? FormatRect(sink->src_x, sink->src_y, sink->src_width, sink->src_height) + " " +
+                      FormatRect(sink->dst_x, sink->dst_y, sink->dst_width, sink->dst_height)
+                : std::string();
 }
 
 }  // namespace avctl

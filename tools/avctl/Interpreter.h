@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <istream>
 #include <map>
@@ -40,6 +41,15 @@ public:
     int Failures() const { return m_failures; }
     int Errors() const { return m_errors; }
 
+    // SVG picture of the current handle's geometry (see Picture.h), under
+    // this title. Throws ParseError when the handle has no size controller.
+    std::string Picture(const std::string& title);
+    // Writes Picture(title) to path; throws ParseError when it cannot.
+    void DrawTo(const std::string& path, const std::string& title);
+    // Source then destination of the last sink write on the current stream,
+    // "x,y,w,h x,y,w,h"; empty before any write.
+    std::string SinkText() const;
+
     // Command words and their usage, for help.
     static std::vector<std::pair<std::string, std::string>> CommandHelp();
     void PrintHelp();
@@ -68,6 +78,7 @@ private:
     void Expect(const Args& args);
     void Fail(const std::string& expected, const std::string& got);
     void PrintOperation();
+    void NoteAfdWss(const std::string& name, const Args& args, size_t journalFrom, size_t journalTo);
     void Say(const std::string& text);
     TVStream CurrentStream() const { return m_streamOn ? m_stream : nullptr; }
     const Window& LastOperation() const;
@@ -77,6 +88,10 @@ private:
     CallContext m_context;
     TVStream m_stream;
     bool m_streamOn = true;
+    // Values given with "prop ID V", and the last AFD or WSS value the
+    // library took in: read from the player or passed to ChangeVideoSizeBy*.
+    std::map<int, int64_t> m_props;
+    std::string m_lastAfdWss;
     Window m_window;
     int m_failures = 0;
     int m_errors = 0;

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
 
     std::string outDir;
     CLI::App* demo = app.add_subcommand("demo", "the built-in narrated tour");
-    demo->add_option("--out", outDir, "also write the transcript into this directory");
+    demo->add_option("--out", outDir, "also write the transcript, a picture per sink change and index.html into this directory");
 
     std::vector<std::string> runFiles;
     CLI::App* run = app.add_subcommand("run", "run self-checking scenario files, each in a fresh process");

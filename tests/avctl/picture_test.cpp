@@ -1,0 +1,115 @@
+// Pictures of the geometry: what `draw` puts in the SVG and how it renders.
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "Interpreter.h"
+#include "host/HostControl.h"
+
+namespace {
+
+using avctl::Interpreter;
+
+// Runs a product set-up with auto wide on, the lines, then `draw`. Controllers
+// live for the whole process: these tests keep to one of the main path's (not
+// the one other tests use) and start it each time from the menu's picture.
+void DrawAfter(const std::vector<std::string>& lines, const std::string& path) {
+    std::ostringstream out;
+    Interpreter in(out, avctl::Options{});
+    std::vector<std::string> all = {"handle 1 5", "option 0 6", "country 7", "vconf memory/mls/state 0", "key ar=3",
+                                    "GetAutoWideOption", "sysinfo 303 true", "sysinfo 254 14", "SetDefaultSize"};
+    all.insert(all.end(), lines.begin(), lines.end());
+    all.push_back("draw " + path);
+    for (const std::string& line : all) {
+        ASSERT_EQ(in.Execute(line, "test", 1), Interpreter::Status::Ok) << line << "\n" << out.str();
+    }
+}
+
+// The rectangle's x, y, width, height are the given ones times the scale.
+void ExpectScaled(const pugi::xml_node& rect, double scale, const std::vector<int>& xywh, const std::string& row) {
+    const char* names[] = {"x", "y", "width", "height"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(rect.attribute(names[i]).as_double(), xywh[i] * scale, 1e-3)
+            << row << ": " << rect.attribute("id").value() << " " << names[i];
+    }
+}
+
+TEST(AvctlPicture, DrawsTheSinkRectanglesToScaleAndRenders) {
+    struct Row {
+        std::vector<std::string> lines;
+        int frameW, frameH;
+        std::vector<std::string> caption;  // fragments of the caption line
+    };
+    const Row rows[] = {
+        {{"SetPictureSize 3 true"}, 1920, 1080, {"picture size 3 (4:3)", "screen state 0"}},
+        // The AFD code the player reported, then the one the service passed.
+        {{"key res=0x10001 h=720 v=576 ar=2", "prop 505 10", "SetPictureSize 0 true"}, 720, 576, {"AFD 10"}},
+        {{"key res=0x10001 h=720 v=576 ar=2", "prop 505 10", "SetPictureSize 0 true", "ChangeVideoSizeByAFD 9 -1"},
+         720, 576, {"AFD 9", "picture size 0 (16:9)"}},
+        {{"key h=3840 v=2160", "SetCropVideo 100,200,3000,1500 1500,900,1,1"}, 3840, 2160,
+         {"screen state 2", "no AFD/WSS seen"}},
+    };
+    std::string dir = ::testing::TempDir() + "avctl_picture_XXXXXX";
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    const struct Cleanup {
+        std::string path;
+        ~Cleanup() { std::filesystem::remove_all(path); }
+    } cleanup{dir};
+    const std::string svgPath = dir + "/p.svg", pngPath = dir + "/p.png";
+    for (const Row& row : rows) {
+        const std::string name = row.lines.back();
+        DrawAfter(row.lines, svgPath);
+        const auto sink = host::SinkRects(host::DefaultStream());
+        ASSERT_TRUE(sink.has_value()) << name;
+        const auto& s = *sink;
+        pugi::xml_document doc;
+        ASSERT_TRUE(doc.load_file(svgPath.c_str())) << name;
+        const pugi::xml_node svg = doc.child("svg");
+        const pugi::xml_node in = svg.find_child_by_attribute("g", "id", "input");
+        const pugi::xml_node out = svg.find_child_by_attribute("g", "id", "output");
+        const double inScale = in.attribute("data-scale").as_double(), outScale = out.attribute("data-scale").as_double();
+        ASSERT_GT(inScale * outScale, 0.0) << name;
+        ExpectScaled(in.find_child_by_attribute("rect", "id", "frame"), inScale, {0, 0, row.frameW, row.frameH}, name);
+        ExpectScaled(in.find_child_by_attribute("rect", "id", "crop"), inScale,
+                     {s.src_x, s.src_y, s.src_width, s.src_height}, name);
+        ExpectScaled(out.find_child_by_attribute("rect", "id", "panel"), outScale, {0, 0, 1920, 1080}, name);
+        ExpectScaled(out.find_child_by_attribute("rect", "id", "destination"), outScale,
+                     {s.dst_x, s.dst_y, s.dst_width, s.dst_height}, name);
+
+        std::string texts;
+        for (const pugi::xml_node& t : svg.children("text")) {
+            texts += std::string(t.child_value()) + "\n";
+        }
+        std::vector<std::string> wanted = row.caption;
+        for (const auto& r : {std::vector<int>{s.src_x, s.src_y, s.src_width, s.src_height},
+                              std::vector<int>{s.dst_x, s.dst_y, s.dst_width, s.dst_height}}) {
+            wanted.push_back("x " + std::to_string(r[0]) + ", y " + std::to_string(r[1]) + ", width " +
+                             std::to_string(r[2]) + ", height " + std::to_string(r[3]));
+        }
+        // The 21:9 output as the stand-in's output controller last heard it.
+        const auto wide = host::WideScreenMode();
+        wanted.push_back(!wide ? "21:9 output never set"
+                               : (*wide ? "21:9 output on (" : "21:9 output off (") + std::to_string(*wide) + ")");
+        for (const std::string& fragment : wanted) {
+            EXPECT_NE(texts.find(fragment), std::string::npos) << name << ": " << fragment << "\n" << texts;
+        }
+
+        // It renders, at the size the SVG states (PNG header: width, height at 16, 20).
+        ASSERT_EQ(std::system((std::string(RSVG_CONVERT) + " -o " + pngPath + " " + svgPath).c_str()), 0) << name;
+        std::ifstream png(pngPath, std::ios::binary);
+        unsigned char h[24] = {};
+        ASSERT_TRUE(png.read(reinterpret_cast<char*>(h), sizeof h)) << name;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(h) + 1, 3), "PNG");
+        EXPECT_EQ((h[16] << 24) | (h[17] << 16) | (h[18] << 8) | h[19], svg.attribute("width").as_int()) << name;
+        EXPECT_EQ((h[20] << 24) | (h[21] << 16) | (h[22] << 8) | h[23], svg.attribute("height").as_int()) << name;
+    }
+}
+
+}  // namespace
