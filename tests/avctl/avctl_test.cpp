@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "Freeze.h"
 #include "Interpreter.h"
 #include "Script.h"
 
@@ -343,6 +344,138 @@ TEST(AvctlProgram, DemoWritesItsTranscriptPicturesAndIndex) {
 TEST(AvctlInterpreter, UnsetUndoesTheSetUpCommand) {
     const std::string out = RunLines({"option 0 1", "option 0 unset", "TCAVCheck::GetInstance"}, nullptr, false);
     EXPECT_NE(out.find("TCAVCheck::GetInstance => TCAVCheckDVB#"), std::string::npos) << out;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+// The file without its expectations, as a test engineer first writes it.
+std::string Stripped(const std::string& text) {
+    std::istringstream in(text);
+    std::string out;
+    for (std::string line; std::getline(in, line);) {
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line.compare(first, 6, "expect") != 0) {
+            out += line + "\n";
+        }
+    }
+    return out;
+}
+
+TEST(AvctlFreeze, EveryScenarioStrippedAndFrozenPassesAndFreezesToTheSameBytes) {
+    int scenarios = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(SCENARIO_DIR)) {
+        if (entry.path().extension() != ".avs") {
+            continue;
+        }
+        ++scenarios;
+        const std::string name = entry.path().filename().string();
+        const std::string bare = WriteTemp("bare_" + name, Stripped(ReadFile(entry.path().string())));
+        const std::string frozen = ScratchDir() + "frozen_" + name;
+        ASSERT_EQ(RunAvctl("freeze " + bare + " -o " + frozen).status, 0) << name;
+        const Outcome run = RunAvctl("run " + frozen, false);
+        EXPECT_EQ(run.status, 0) << run.output;
+        // Again, to standard output: the same bytes, and nothing the library prints.
+        EXPECT_EQ(RunAvctl("freeze " + frozen, false).output, ReadFile(frozen)) << name;
+    }
+    EXPECT_GE(scenarios, 9);
+}
+
+TEST(AvctlFreeze, WritesEachKindInOrderAndKeepsMarkedLines) {
+    const std::string script = WriteTemp("order.avs",
+                                         "handle 1 0\nsysinfo 303 true\nsysinfo 254 14\n"
+                                         "SetPictureSize 3 true\nexpect result 0\n# why\n"
+                                         "expect call avoc_set_wide_screen_mode 0 0 # keep\nexpect event 99\n"
+                                         "GetSize\n");
+    const Outcome o = RunAvctl("freeze " + script, false);
+    ASSERT_EQ(o.status, 0) << o.output;
+    // Rows in the order they must appear; each must appear exactly once.
+    const char* const rows[] = {"SetPictureSize 3 true\nexpect result 1\n",
+                                "expect sink 0,0,1920,1080 240,0,1440,1080\n",
+                                "expect event 82\n",
+                                "expect fb 0 2 0300ff",
+                                "expect vconf db/menu/refresh_menu 1\n",
+                                "expect prop 619 1\n",
+                                "expect agent-size 0 2 1 3\n",
+                                "expect lbd off\n# why\nexpect call avoc_set_wide_screen_mode 0 0 # keep\nGetSize\n",
+                                "expect result 1\nexpect out x 240\nexpect out y 0\n",
+                                "expect out width 1440\nexpect no-sink-write\n"};
+    size_t at = 0;
+    for (const char* row : rows) {
+        const size_t found = o.output.find(row, at);
+        EXPECT_NE(found, std::string::npos) << row << "\n" << o.output;
+        EXPECT_EQ(o.output.find(row, found + 1), std::string::npos) << row;
+        at = found == std::string::npos ? at : found;
+    }
+    EXPECT_EQ(o.output.find("expect event 99"), std::string::npos);
+    EXPECT_EQ(o.output.find("expect result 0"), std::string::npos);
+}
+
+TEST(AvctlFreeze, AnUnparsableLineStopsItAndLeavesTheOutputAlone) {
+    struct Case { const char* text; const char* error; };
+    const Case cases[] = {
+        {"GetSize\nbogus\n", ":2: error: unknown command 'bogus'"},
+        {"GetSize\nsay \"open\n", ":2: error: unterminated quoted text"},
+        {"GetSize\nexpect out nosuch 1 # keep\n", ":2: error: GetSize has no out parameter 'nosuch'"},
+    };
+    for (const Case& c : cases) {
+        const std::string script = WriteTemp("broken_freeze.avs", c.text);
+        const std::string out = WriteTemp("broken_out.avs", "old\n");
+        const Outcome o = RunAvctl("freeze " + script + " -o " + out);
+        EXPECT_EQ(o.status, 1) << c.text;
+        EXPECT_NE(o.output.find(script + c.error), std::string::npos) << o.output;
+        EXPECT_EQ(ReadFile(out), "old\n") << c.text;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(ScratchDir())) {
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << "left behind: " << entry.path();
+    }
+}
+
+TEST(AvctlFreeze, RunDiffShowsEveryExpectationAChangedSetUpLineBreaks) {
+    const std::string bare = WriteTemp("apply_bare.avs", Stripped(ReadFile(SCENARIO_DIR "/picture_apply.avs")));
+    const std::string frozen = ScratchDir() + "apply_frozen.avs";
+    ASSERT_EQ(RunAvctl("freeze " + bare + " -o " + frozen).status, 0);
+    std::string text = ReadFile(frozen);
+    const std::string from = "h=1920 v=1080";
+    ASSERT_NE(text.find(from), std::string::npos);
+    text.replace(text.find(from), from.size(), "h=1280 v=720");
+    const std::string changed = WriteTemp("apply_changed.avs", text);
+
+    Outcome o = RunAvctl("run " + changed, false);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.output.find("--- "), std::string::npos) << "a diff only with --diff";
+    o = RunAvctl("run --diff " + changed, false);
+    EXPECT_EQ(o.status, 1);
+    const std::string rows[] = {changed + ":16: expected sink 0,0,1920,1080 240,0,1440,1080, got 0,0,1280,720",
+                                "--- " + changed + "\n+++ " + changed + " (frozen)\n@@ -13,7 +13,7 @@\n",
+                                "-expect sink 0,0,1920,1080 240,0,1440,1080\n+expect sink 0,0,1280,720 240,0,1440,1080\n",
+                                "-expect out src 0,0,1920,1080\n+expect out src 0,0,1280,720\n",
+                                "-expect sink 0,140,1920,800 0,0,1920,1080\n+expect sink 0,140,1280,440 0,0,1920,1080\n",
+                                "0 passed, 1 failed\n"};
+    size_t at = 0;
+    for (const std::string& row : rows) {
+        at = o.output.find(row, at);
+        ASSERT_NE(at, std::string::npos) << row << "\n" << o.output;
+    }
+}
+
+TEST(AvctlFreeze, UnifiedDiffHunks) {
+    struct Case { const char* from; const char* to; const char* hunks; };
+    const Case cases[] = {
+        {"a\nb\n", "a\nb\n", ""},
+        {"a\nb\nc\n", "a\nx\nc\n", "@@ -1,3 +1,3 @@\n a\n-b\n+x\n c\n"},
+        {"", "a\n", "@@ -0,0 +1 @@\n+a\n"},
+        {"1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n", "0\n2\n3\n4\n5\n6\n7\n8\n9\n",
+         "@@ -1,4 +1,4 @@\n-1\n+0\n 2\n 3\n 4\n@@ -7,4 +7,3 @@\n 7\n 8\n 9\n-10\n"},
+        {"1\n2\n3\n4\n5\n", "1\n2\n4\n5\n", "@@ -1,5 +1,4 @@\n 1\n 2\n-3\n 4\n 5\n"},
+    };
+    for (const Case& c : cases) {
+        const std::string want = *c.hunks != '\0' ? std::string("--- o\n+++ n\n") + c.hunks : "";
+        EXPECT_EQ(avctl::UnifiedDiff("o", c.from, "n", c.to), want) << c.from << "=>" << c.to;
+    }
 }
 
 }  // namespace

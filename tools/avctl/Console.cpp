@@ -11,7 +11,10 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <functional>
 #include <sstream>
+
+#include "Freeze.h"
 
 namespace avctl {
 
@@ -30,9 +33,9 @@ bool CheckFile(const std::string& file, const Options& runOptions, std::ostream&
 
 namespace {
 
-// Runs CheckFile in a child process (the library's singletons then start
-// fresh for every file) and collects what it wrote.
-bool CheckInChild(const std::string& file, const Options& options, std::string& report) {
+// Runs work in a child process (the library's singletons then start fresh
+// for every file) and collects what it wrote.
+bool InChild(const std::string& file, const std::function<bool(std::ostream&)>& work, std::string& report) {
     int fds[2];
     if (pipe(fds) != 0) {
         report = file + ":0: error: cannot create a pipe: " + std::strerror(errno) + "\n";
@@ -49,7 +52,7 @@ bool CheckInChild(const std::string& file, const Options& options, std::string& 
     if (pid == 0) {
         close(fds[0]);
         std::ostringstream text;
-        const bool ok = CheckFile(file, options, text);
+        const bool ok = work(text);
         const std::string s = text.str();
         size_t done = 0;
         while (done < s.size()) {
@@ -80,13 +83,31 @@ bool CheckInChild(const std::string& file, const Options& options, std::string& 
 
 }  // namespace
 
-int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out) {
+int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out, bool diff,
+             bool logs) {
     int passed = 0;
     int failed = 0;
     for (const std::string& file : files) {
         std::string report;
-        const bool ok = CheckInChild(file, options, report);
+        const bool ok = InChild(file, [&](std::ostream& text) { return CheckFile(file, options, text); }, report);
         out << (ok ? "PASS " : "FAIL ") << file << "\n" << report;
+        if (!ok && diff) {
+            std::string frozen;
+            const bool frozenOk = InChild(file, [&](std::ostream& text) {
+                std::ifstream in(file);
+                std::ostringstream errors;
+                std::string result;
+                const bool done = in && Freeze(in, file, options, logs, result, errors);
+                text << (done ? result : "");
+                return done;
+            }, frozen);
+            std::ifstream in(file);
+            std::ostringstream original;
+            original << in.rdbuf();
+            if (frozenOk) {
+                out << UnifiedDiff(file, original.str(), file + " (frozen)", frozen);
+            }
+        }
         (ok ? passed : failed)++;
     }
     out << passed << " passed, " << failed << " failed\n";

@@ -12,8 +12,11 @@ namespace avctl {
 
 // Runs each file in a fresh process; prints PASS/FAIL FILE, the failure
 // lines, and "N passed, N failed". Returns the exit status (0: all passed).
-// Library log lines (--log-level) still go to standard error.
-int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out);
+// Library log lines (--log-level) still go to standard error. With diff, a
+// failing file's reasons are followed by a unified diff between the file
+// and its frozen form (frozen with log expectations when logs is set).
+int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out, bool diff = false,
+             bool logs = false);
 
 // Checks one file in this process; writes only failure and error lines.
 // Returns true when it passed.

@@ -828,6 +828,153 @@ void Interpreter::Expect(const Args& args) {
     it->second.handler(*this, Args(args.begin() + 1, args.end()));
 }
 
+namespace {
+
+// The owner of the size controller's operations.
+constexpr const char* kSizeControlClass = "TCSizeControl";
+constexpr const char* kSinkProperty = "610";
+
+// A value as one script token: quoted when it holds blanks, quotes or
+// starts a comment.
+std::string Quote(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        quoted += (c == '"' || c == '\\') ? std::string("\\") + c : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+std::string TokenText(const std::string& text) {
+    const bool plain = !text.empty() && text.find_first_of(" \t\"\\") == std::string::npos && text[0] != '#';
+    return plain ? text : Quote(text);
+}
+
+// The longest piece of a log line without an address in it ("0x" and eight
+// or more hexadecimal digits): addresses change from run to run, and a log
+// expectation matches a piece of the line.
+std::string StablePart(const std::string& text) {
+    std::string best;
+    size_t start = 0;
+    for (size_t at = text.find("0x"); ; at = text.find("0x", at + 2)) {
+        size_t end = at == std::string::npos ? text.size() : at + 2;
+        while (end < text.size() && std::isxdigit(static_cast<unsigned char>(text[end]))) {
+            ++end;
+        }
+        if (at == std::string::npos || end - at - 2 >= 8) {
+            const std::string piece = text.substr(start, (at == std::string::npos ? text.size() : at) - start);
+            best = piece.size() > best.size() ? piece : best;
+            start = end;
+        }
+        if (at == std::string::npos) {
+            return best;
+        }
+    }
+}
+
+void AddOnce(std::vector<std::string>& lines, const std::string& line) {
+    if (std::find(lines.begin(), lines.end(), line) == lines.end()) {
+        lines.push_back(line);
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> Interpreter::FrozenExpectations(bool logs) {
+    const Window& w = LastOperation();
+    std::vector<std::string> lines;
+    lines.push_back("expect result " + TokenText(w.result.hasResult ? w.result.result : "-"));
+    for (const auto& o : w.result.outs) {
+        lines.push_back("expect out " + o.first + " " + TokenText(o.second));
+    }
+    // What the window wrote, grouped by kind in the order the lines are written.
+    bool sinkWritten = false;
+    bool audioWritten = false;
+    bool lbdSwitched = false;
+    std::vector<std::string> fb, vconf, props, agent;
+    for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+        const auto& a = e.args;
+        if ((e.name == "tv_stream_set_property" && !a.empty() && a[0] == kSinkProperty) ||
+            e.name == "tv_stream_atsc3_set_video_size") {
+            sinkWritten = true;
+        } else if (e.name == "tv_stream_set_property" && !a.empty()) {
+            const auto v = host::LastSetProp(m_stream, std::atoi(a[0].c_str()));
+            if (v) {
+                AddOnce(props, "expect prop " + a[0] + " " + std::to_string(*v));
+            }
+        } else if (e.name == "fb_nv_store_screen_config_res" && a.size() >= 2) {
+            const auto bytes = host::FbScreen(std::atoi(a[0].c_str()), std::atoi(a[1].c_str()));
+            // Byte 7 is the record's padding, which the library never writes.
+            std::string hex = host::FormatHex(bytes.data(), bytes.size());
+            hex.replace(14, 2, "__");
+            AddOnce(fb, "expect fb " + a[0] + " " + a[1] + " " + hex);
+        } else if (e.name == "fb_nv_store_audio_config") {
+            audioWritten = true;
+        } else if ((e.name == "vconf_set_int" || e.name == "vconf_set_str") && !a.empty()) {
+            const auto v = host::GetVconf(a[0]);
+            if (v) {
+                AddOnce(vconf, "expect vconf " + a[0] + " " +
+                                   (v->isString ? Quote(v->strValue) : std::to_string(v->intValue)));
+            }
+        } else if (e.name == "TIAspectRatioAgent::SetPictureSizeInfo" && a.size() >= 3) {
+            const auto size = host::AgentPictureSize(std::atoi(a[0].c_str()), std::atoi(a[1].c_str()), a[2] == "1");
+            AddOnce(agent, "expect agent-size " + a[0] + " " + a[1] + " " + a[2] + " " +
+                               (size ? std::to_string(*size) : "none"));
+        } else if (e.name == "TIAspectRatioAgent::SetPictureSizeDetailInfo" && a.size() >= 3) {
+            const auto option =
+                host::AgentDetailOption(std::atoi(a[0].c_str()), std::atoi(a[1].c_str()), std::atoi(a[2].c_str()));
+            AddOnce(agent, "expect agent-option " + a[0] + " " + a[1] + " " + a[2] + " " + FormatOption(option));
+        } else if (e.name == "lumvideo_api_set_lbd_on" || e.name == "lumvideo_api_set_lbd_off") {
+            lbdSwitched = true;
+        }
+    }
+    const std::string sink = SinkText();
+    if (sinkWritten && !sink.empty()) {
+        lines.push_back("expect sink " + sink);
+    }
+    const auto events = host::Events();
+    for (size_t i = w.eventFrom; i < w.eventTo && i < events.size(); ++i) {
+        AddOnce(lines, "expect event " + std::to_string(events[i].event));
+    }
+    lines.insert(lines.end(), fb.begin(), fb.end());
+    if (audioWritten) {
+        const auto bytes = host::FbAudio();
+        lines.push_back("expect fb-audio " + host::FormatHex(bytes.data(), bytes.size()));
+    }
+    lines.insert(lines.end(), vconf.begin(), vconf.end());
+    lines.insert(lines.end(), props.begin(), props.end());
+    lines.insert(lines.end(), agent.begin(), agent.end());
+    const std::optional<bool> lbd = host::LetterboxDetector();
+    if (lbdSwitched && lbd) {
+        lines.push_back(std::string("expect lbd ") + (*lbd ? "on" : "off"));
+    }
+    // The controller exists after one of its own operations; a first call
+    // counts as a change from the normal state.
+    if (std::find(m_controllers.begin(), m_controllers.end(), m_context.handle) != m_controllers.end()) {
+        const int state = static_cast<int>(TCSizeControl::GetInstance(m_context.handle)->GetCurrentScreenState());
+        if (state != w.stateBefore) {
+            lines.push_back("expect state " + std::to_string(state));
+        }
+    }
+    if (w.assertTo > w.assertFrom) {
+        lines.push_back("expect assert");
+    }
+    if (w.owner == kSizeControlClass && !sinkWritten) {
+        lines.push_back("expect no-sink-write");
+    }
+    if (logs) {
+        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+            std::string text = StablePart(l.text.substr(0, l.text.find('\n')));
+            while (!text.empty() && text.back() == ' ') {
+                text.pop_back();
+            }
+            if (l.level <= 1 && !text.empty()) {
+                AddOnce(lines, "expect log " + Quote(text));
+            }
+        }
+    }
+    return lines;
+}
+
 void Interpreter::CallOperation(const std::string& name, const Args& args) {
     const Operation& op = FindOperation(name, args);
     Operation::Call call = op.bind(op, args);
@@ -836,6 +983,11 @@ void Interpreter::CallOperation(const std::string& name, const Args& args) {
     Window w;
     w.valid = true;
     w.name = name;  // as written: Class::NAME stays qualified
+    w.owner = op.owner;
+    const bool known = std::find(m_controllers.begin(), m_controllers.end(), m_context.handle) != m_controllers.end();
+    if (known) {
+        w.stateBefore = static_cast<int>(TCSizeControl::GetInstance(m_context.handle)->GetCurrentScreenState());
+    }
     w.journalFrom = host::JournalSize();
     w.logFrom = host::LogSize();
     w.assertFrom = host::AssertCount();
@@ -846,6 +998,10 @@ void Interpreter::CallOperation(const std::string& name, const Args& args) {
     w.assertTo = host::AssertCount();
     w.eventTo = host::Events().size();
     m_window = w;
+    ++m_operationCount;
+    if (!known && op.owner == kSizeControlClass) {
+        m_controllers.push_back(m_context.handle);
+    }
     NoteAfdWss(name, args, w.journalFrom, w.journalTo);
     PrintOperation();
 }

@@ -50,6 +50,14 @@ public:
     // "x,y,w,h x,y,w,h"; empty before any write.
     std::string SinkText() const;
 
+    // Operations called so far; a line that raised it called one.
+    size_t OperationCount() const { return m_operationCount; }
+    // The expectations that hold now for the last operation's window, as
+    // script lines: result, outs, then the state it changed; with logs also
+    // its library log lines at level 1 or below. Throws ParseError before
+    // any operation.
+    std::vector<std::string> FrozenExpectations(bool logs);
+
     // Command words and their usage, for help.
     static std::vector<std::pair<std::string, std::string>> CommandHelp();
     void PrintHelp();
@@ -58,6 +66,8 @@ private:
     struct Window {
         bool valid = false;
         std::string name;
+        std::string owner;
+        int stateBefore = 0;  // screen state of the handle's controller before the call
         OpResult result;
         size_t journalFrom = 0, journalTo = 0;
         size_t logFrom = 0, logTo = 0;
@@ -93,6 +103,9 @@ private:
     std::map<int, int64_t> m_props;
     std::string m_lastAfdWss;
     Window m_window;
+    size_t m_operationCount = 0;
+    // Handles whose size controller exists (so reading its state creates none).
+    std::vector<ORBHandle> m_controllers;
     int m_failures = 0;
     int m_errors = 0;
     // Location and pending failure messages of the line being executed.

@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "Console.h"
+#include "Freeze.h"
 
 int main(int argc, char** argv) {
     CLI::App app{"avctl: run, script and inspect the TV AV module against the host platform"};
@@ -23,6 +24,17 @@ int main(int argc, char** argv) {
     std::vector<std::string> runFiles;
     CLI::App* run = app.add_subcommand("run", "run self-checking scenario files, each in a fresh process");
     run->add_option("files", runFiles, "scenario files")->required();
+    bool diff = false;
+    bool logs = false;
+    run->add_flag("--diff", diff, "after a failing file's reasons, a unified diff against its frozen form");
+    run->add_flag("--logs", logs, "with --diff, freeze with the log expectations too");
+
+    std::string freezeFile;
+    std::string freezeOut;
+    CLI::App* freeze = app.add_subcommand("freeze", "write a script back with the expectations that hold now");
+    freeze->add_option("file", freezeFile, "script to freeze")->required();
+    freeze->add_option("-o", freezeOut, "write here (through a temporary file) instead of standard output");
+    freeze->add_flag("--logs", logs, "also expect every library log line at level 1 or below");
 
     std::string file;
     app.add_option("file", file, "script to execute, or - for standard input");
@@ -33,7 +45,10 @@ int main(int argc, char** argv) {
         return avctl::Demo(options, outDir, std::cout);
     }
     if (*run) {
-        return avctl::RunFiles(runFiles, options, std::cout);
+        return avctl::RunFiles(runFiles, options, std::cout, diff, logs);
+    }
+    if (*freeze) {
+        return avctl::FreezeFile(freezeFile, freezeOut, options, logs, std::cout, std::cerr);
     }
     if (!file.empty()) {
         return avctl::ExecuteFile(file, options, std::cout);
