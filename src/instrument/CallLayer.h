@@ -339,6 +339,12 @@ void TrapPoint(const TSCodeLocation& location, const Tuple& args, const R& resul
 
 namespace detail {
 
+// A member call without the layer's bookkeeping.
+template <class O, class M, class... A>
+inline decltype(auto) CallMember(O* object, M member, A&&... args) {
+    return (object->*member)(std::forward<A>(args)...);
+}
+
 inline bool RecordingOn(const TSCodeLocation& location) {
     return TIStorageManagerState::enabled.load(std::memory_order_relaxed) &&
            location.libEnabled->load(std::memory_order_relaxed);
@@ -546,10 +552,14 @@ private:
     })
 
 // result = HT_CALL_MEMBER(object, &Class::member, HT_DIRS(...), args...)
-#define HT_CALL_MEMBER(object, member, directions, ...)                                               \
-    ({                                                                                                \
-        HT_SITE_LOCATION_;                                                                            \
-        ::ht::TCCallHandlers::CallHandler(object, member, directions).At(ht_site_location)(__VA_ARGS__); \
+// With recording off the member is called straight (through the virtual
+// table where it is virtual): no bound callable is built.
+#define HT_CALL_MEMBER(object, member, directions, ...)                                                 \
+    ({                                                                                                  \
+        HT_SITE_LOCATION_;                                                                              \
+        __builtin_expect(::ht::detail::RecordingOn(ht_site_location), 0)                                \
+            ? ::ht::TCCallHandlers::CallHandler(object, member, directions).At(ht_site_location)(__VA_ARGS__) \
+            : ::ht::detail::CallMember(object, member, __VA_ARGS__);                                    \
     })
 
 // Declares a scope container `name` for this site:
