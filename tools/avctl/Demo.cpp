@@ -252,20 +252,6 @@ void Emit(const std::string& text, std::ostream& out, std::ostringstream& transc
     transcript << text;
 }
 
-std::string HtmlEscape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 // One picture of the tour: its file and the line that changed the sink.
 struct Shot {
     std::string file;
@@ -285,11 +271,11 @@ std::string IndexPage(const std::vector<std::vector<Shot>>& shots) {
          << kPanelWidth << "x" << kPanelHeight << " panel with the destination rectangle.</p>\n";
     for (size_t i = 0; i < shots.size(); ++i) {
         const DemoStep& step = kSteps[i];
-        html << "<h2>" << (i + 1) << ". " << HtmlEscape(step.title) << "</h2>\n<p>" << HtmlEscape(step.story)
+        html << "<h2>" << (i + 1) << ". " << MarkupEscape(step.title) << "</h2>\n<p>" << MarkupEscape(step.story)
              << "</p>\n";
         for (const Shot& shot : shots[i]) {
-            html << "<figure><img src=\"" << shot.file << "\" alt=\"" << HtmlEscape(shot.line)
-                 << "\"><figcaption>after <code>" << HtmlEscape(shot.line) << "</code></figcaption></figure>\n";
+            html << "<figure><img src=\"" << shot.file << "\" alt=\"" << MarkupEscape(shot.line)
+                 << "\"><figcaption>after <code>" << MarkupEscape(shot.line) << "</code></figcaption></figure>\n";
         }
     }
     html << "</body>\n</html>\n";

@@ -24,20 +24,6 @@ constexpr Style kOuterStyle{"#d9d9d9", "#202020", 1.0};
 constexpr Style kCropStyle{"#e8590c", "#b33c00", 0.55};
 constexpr Style kDestinationStyle{"#1c64d8", "#0b3d91", 0.6};
 
-std::string Escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string Number(double v) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%.6g", v);
@@ -59,7 +45,7 @@ void Rect(std::ostream& svg, const char* id, const Style& s, double scale, int x
 void Text(std::ostream& svg, double x, double y, int size, const char* colour, const std::string& text,
           const char* weight = "normal") {
     svg << "  <text x=\"" << Number(x) << "\" y=\"" << Number(y) << "\" font-size=\"" << size << "\" font-weight=\""
-        << weight << "\" fill=\"" << colour << "\">" << Escape(text) << "</text>\n";
+        << weight << "\" fill=\"" << colour << "\">" << MarkupEscape(text) << "</text>\n";
 }
 
 // One side: the outer rectangle (frame or panel) and the inner one (crop or
@@ -99,6 +85,21 @@ void DrawSide(std::ostream& svg, const Side& side, int outerW, int outerH, const
 }
 
 }  // namespace
+
+std::string MarkupEscape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
 
 std::string DrawPicture(const PictureContent& c) {
     std::ostringstream svg;

@@ -30,4 +30,7 @@ struct PictureContent {
 // origin: "frame" and "crop" on the left, "panel" and "destination" on the right.
 std::string DrawPicture(const PictureContent& content);
 
+// Text with &, <, > and " escaped for SVG and HTML.
+std::string MarkupEscape(const std::string& text);
+
 }  // namespace avctl
