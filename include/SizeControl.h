@@ -197,6 +197,8 @@ private:
     bool m_GetPictureSizeDetailInfo(EPictureSizeType size, TSAspectRatioKey key, TSPictureSizeOption& option,
                                     bool bStoreFB, TVStream stream);
     int m_GetDefaultScreenSizeType(EPictureSizeType& size);
+    // The key's current picture size, and its option record in `option`.
+    EPictureSizeType m_GetCurrentSizeOption(TSAspectRatioKey key, TSPictureSizeOption& option, bool bStoreFB);
 
     // Fast-boot mirror.
     void m_StoreFBPictureSize(TVStream stream, TSAspectRatioKey key, EPictureSizeType size,

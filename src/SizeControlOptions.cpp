@@ -289,13 +289,20 @@ int TCSizeControl::m_GetAutoWideOption(TSAspectRatioKey key, bool& onOff, EPictu
     return 1;
 }
 
+EPictureSizeType TCSizeControl::m_GetCurrentSizeOption(TSAspectRatioKey key, TSPictureSizeOption& option,
+                                                       bool bStoreFB) {
+    EPictureSizeType size = PICTURESIZETYPE_16_9;
+    GetPictureSize(key, size);
+    option = TSPictureSizeOption();
+    m_GetPictureSizeDetailInfo(size, key, option, bStoreFB, nullptr);
+    return size;
+}
+
 int TCSizeControl::GetScreenMode(TSAspectRatioKey key, EScreenModeData& mode) {
     TCMutexGuard guard(m_lock);
     AV_LOG(4, "[%s-%s] is called", kClassName, m_strHandle.c_str());
-    EPictureSizeType size = PICTURESIZETYPE_16_9;
-    GetPictureSize(key, size);
     TSPictureSizeOption option;
-    m_GetPictureSizeDetailInfo(size, key, option, true, nullptr);
+    m_GetCurrentSizeOption(key, option, true);
     mode = static_cast<EScreenModeData>(option.screenMode);
     return 1;
 }
@@ -303,10 +310,8 @@ int TCSizeControl::GetScreenMode(TSAspectRatioKey key, EScreenModeData& mode) {
 int TCSizeControl::GetPanoramaOption(TSAspectRatioKey key, bool& onOff) {
     TCMutexGuard guard(m_lock);
     AV_LOG(4, "[%s-%s] called!!", kClassName, m_strHandle.c_str());
-    EPictureSizeType size = PICTURESIZETYPE_16_9;
-    GetPictureSize(key, size);
     TSPictureSizeOption option;
-    m_GetPictureSizeDetailInfo(size, key, option, true, nullptr);
+    m_GetCurrentSizeOption(key, option, true);
     onOff = option.bPanoramaOption;
     AV_LOG(1, "[%s-%s] Panoramoa mode[%d]", kClassName, m_strHandle.c_str(), onOff);
     return 1;

@@ -137,10 +137,8 @@ int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx
         AV_LOG(1, "[%s-%s] pData is NULL!!", kClassName, m_strHandle.c_str());
         return 0;
     }
-    EPictureSizeType size = PICTURESIZETYPE_16_9;
-    GetPictureSize(key, size);
     TSPictureSizeOption option;
-    m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
+    const EPictureSizeType size = m_GetCurrentSizeOption(key, option, false);
 
     if (size == PICTURESIZETYPE_ZOOM || size == PICTURESIZETYPE_CAPTION) {
         TSRectInfo& offset = size == PICTURESIZETYPE_ZOOM ? t_zoomOffset : t_captionOffset;
@@ -364,10 +362,8 @@ bool TCSizeControl::m_CheckScreenFitPosition(TVStream stream, EPictureSizeType s
 
 void TCSizeControl::GetZoomPosition(TSAspectRatioKey key, int& dx, int& dy) {
     TCMutexGuard guard(m_lock);
-    EPictureSizeType size = PICTURESIZETYPE_16_9;
-    GetPictureSize(key, size);
     TSPictureSizeOption option;
-    m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
+    const EPictureSizeType size = m_GetCurrentSizeOption(key, option, false);
     dx = option.offsetX;
     dy = option.offsetY;
     AV_LOG(1, "[%s-%s] p.size[%d], resolution[%d], dx:[%d] , dy:[%d]", kClassName, m_strHandle.c_str(), size,
@@ -376,10 +372,8 @@ void TCSizeControl::GetZoomPosition(TSAspectRatioKey key, int& dx, int& dy) {
 
 void TCSizeControl::GetZoomSize(TSAspectRatioKey key, int& width, int& height) {
     TCMutexGuard guard(m_lock);
-    EPictureSizeType size = PICTURESIZETYPE_16_9;
-    GetPictureSize(key, size);
     TSPictureSizeOption option;
-    m_GetPictureSizeDetailInfo(size, key, option, false, nullptr);
+    const EPictureSizeType size = m_GetCurrentSizeOption(key, option, false);
     width = option.offsetWidth;
     height = option.offsetHeight;
     AV_LOG(1, "[%s-%s] p.size[%d], resolution[%d], dw:[%d] , dh:[%d]", kClassName, m_strHandle.c_str(), size,
