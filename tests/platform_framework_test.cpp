@@ -11,6 +11,7 @@
 #include "AVTypes.h"
 #include "avoc.h"
 #include "fb_nv.h"
+#include "ht/HtRuntime.h"
 #include "host/HostControl.h"
 #include "lumvideo_api.h"
 #include "system_info.h"
@@ -224,6 +225,53 @@ TEST(HostJournalThreads, ConcurrentCallsAllReachTheJournal) {
     c.join();
     EXPECT_EQ(1800u, host::JournalSize());
     EXPECT_EQ(900u, host::LogSize());
+}
+
+// Records are kept encoded in one buffer: every item must come back with its
+// bytes, whether the record stayed inside the helper's own buffer, filled it
+// exactly, or outgrew it part way through.
+TEST_F(HostFramework, CallStoreGivesBackEveryItemOfEverySize) {
+    using Items = std::vector<ht::TSCallItem>;
+    auto bytes = [](size_t n, uint8_t seed) {
+        ht::TSCallItem item;
+        for (size_t i = 0; i < n; ++i) item.bytes.push_back(static_cast<uint8_t>(seed + i));
+        return item;
+    };
+    ht::TSCallItem null;
+    null.isNull = true;
+    const std::vector<Items> rows = {
+        {},
+        {bytes(0, 0), null, bytes(1, 7)},
+        {bytes(252, 1)},                             // header and bytes fill the buffer exactly
+        {bytes(253, 2)},                             // one byte more
+        {bytes(120, 3), bytes(120, 4), bytes(9, 5)},  // outgrows it on the third item
+        {bytes(250, 6), null, bytes(10000, 8), null},
+    };
+    ht::TCStorage store;
+    for (size_t r = 0; r < rows.size(); ++r) {
+        ht::TSCallItemHelper helper(store, ht::kRecordBeforeCall, static_cast<uint32_t>(r));
+        for (const auto& item : rows[r]) {
+            if (item.isNull) helper.AddNull();
+            else helper.Add(item.bytes.data(), item.bytes.size());
+        }
+        helper.Commit();
+        helper.Commit();  // a second commit saves nothing
+    }
+    store.SaveRecord(ht::TSCallRecord{ht::kRecordScope, 99, {}, rows[5]});
+    const auto records = store.Records();
+    ASSERT_EQ(rows.size() + 1, records.size());
+    for (size_t r = 0; r < records.size(); ++r) {
+        const Items& want = r < rows.size() ? rows[r] : rows[5];
+        ASSERT_EQ(want.size(), records[r].items.size()) << "record " << r;
+        for (size_t i = 0; i < want.size(); ++i) {
+            EXPECT_EQ(want[i].isNull, records[r].items[i].isNull) << "record " << r << " item " << i;
+            EXPECT_EQ(want[i].bytes, records[r].items[i].bytes) << "record " << r << " item " << i;
+        }
+    }
+    EXPECT_EQ(99u, records.back().id);
+    EXPECT_EQ(2u, store.RecordsSince(rows.size() - 1).size());
+    store.Clear();
+    EXPECT_EQ(0u, store.RecordCount());
 }
 
 }  // namespace

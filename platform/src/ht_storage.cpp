@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -44,25 +45,59 @@ void TCStorage::SaveLocation(uint32_t id, const TCCallLocation& location) {
     m_locations[id] = location;
 }
 
-void TCStorage::SaveRecord(TSCallRecord record) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_records.push_back(std::move(record));
+void TCStorage::SaveRecord(const TSCallRecord& record) {
+    TSCallItemHelper helper(*this, record.kind, record.id);
+    for (const TSCallItem& item : record.items) {
+        if (item.isNull) helper.AddNull();
+        else helper.Add(item.bytes.data(), item.bytes.size());
+    }
+    helper.Commit();
 }
 
-std::vector<TSCallRecord> TCStorage::Records() const {
+void TCStorage::SaveEncoded(uint8_t kind, uint32_t id, const uint8_t* items, size_t size) {
+    const std::thread::id thread = std::this_thread::get_id();
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records;
+    const size_t offset = m_bytes.size();
+    m_entries.push_back(Entry{offset, size, id, kind, thread});
+    m_bytes.resize(offset + size);
+    if (size != 0) std::memcpy(m_bytes.data() + offset, items, size);
 }
+
+TSCallRecord TCStorage::Decode(const Entry& entry) const {
+    TSCallRecord record;
+    record.kind = entry.kind;
+    record.id = entry.id;
+    record.thread = entry.thread;
+    const uint8_t* at = m_bytes.data() + entry.offset;
+    const uint8_t* const end = at + entry.size;
+    while (at < end) {
+        uint32_t length = 0;
+        std::memcpy(&length, at, sizeof length);
+        at += sizeof length;
+        TSCallItem item;
+        if (length == kNullItem) {
+            item.isNull = true;
+        } else {
+            item.bytes.assign(at, at + length);
+            at += length;
+        }
+        record.items.push_back(std::move(item));
+    }
+    return record;
+}
+
+std::vector<TSCallRecord> TCStorage::Records() const { return RecordsSince(0); }
 
 std::vector<TSCallRecord> TCStorage::RecordsSince(size_t from) const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (from >= m_records.size()) return {};
-    return std::vector<TSCallRecord>(m_records.begin() + static_cast<std::ptrdiff_t>(from), m_records.end());
+    std::vector<TSCallRecord> records;
+    for (size_t i = from; i < m_entries.size(); ++i) records.push_back(Decode(m_entries[i]));
+    return records;
 }
 
 size_t TCStorage::RecordCount() const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records.size();
+    return m_entries.size();
 }
 
 bool TCStorage::FindLocation(uint32_t id, TCCallLocation& out) const {
@@ -80,33 +115,42 @@ size_t TCStorage::LocationCount() const {
 
 void TCStorage::Clear() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_records.clear();
+    m_entries.clear();
+    m_bytes.clear();
 }
 
 // ---------------------------------------------------------------------------
-TSCallItemHelper::TSCallItemHelper(TCStorage& store, uint8_t kind, uint32_t id) : m_store(store) {
-    m_record.kind = kind;
-    m_record.id = id;
+TSCallItemHelper::TSCallItemHelper(TCStorage& store, uint8_t kind, uint32_t id)
+    : m_store(store), m_kind(kind), m_id(id) {}
+
+void TSCallItemHelper::Append(const void* data, size_t size) {
+    if (size == 0) return;
+    if (m_overflow.empty() && m_size + size <= kInlineSize) {
+        std::memcpy(m_inline + m_size, data, size);
+    } else {
+        if (m_overflow.empty()) m_overflow.assign(m_inline, m_inline + m_size);
+        const uint8_t* bytes = static_cast<const uint8_t*>(data);
+        m_overflow.insert(m_overflow.end(), bytes, bytes + size);
+    }
+    m_size += size;
 }
 
-void TSCallItemHelper::Add(const void* data, size_t size) {
-    TSCallItem item;
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    item.bytes.assign(bytes, bytes + size);
-    m_record.items.push_back(std::move(item));
+void TSCallItemHelper::AddLong(const void* data, size_t size) {
+    // An item longer than a header can say is cut to the longest it can say.
+    const uint32_t length = static_cast<uint32_t>(std::min<size_t>(size, TCStorage::kNullItem - 1));
+    Append(&length, sizeof length);
+    Append(data, length);
 }
 
 void TSCallItemHelper::AddNull() {
-    TSCallItem item;
-    item.isNull = true;
-    m_record.items.push_back(std::move(item));
+    const uint32_t header = TCStorage::kNullItem;
+    Append(&header, sizeof header);
 }
 
 void TSCallItemHelper::Commit() {
     if (m_bCommitted) return;
     m_bCommitted = true;
-    m_record.thread = std::this_thread::get_id();
-    m_store.SaveRecord(std::move(m_record));
+    m_store.SaveEncoded(m_kind, m_id, m_overflow.empty() ? m_inline : m_overflow.data(), m_size);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Instrumented call layer. Outside calls (and some of the library's own) go
 // through HT_CALL / HT_CALL_MEMBER. With recording off a call costs a test of
-// the runtime's global flag and of this library's flag, then a straight call.
+// the runtime's global flag (and of this library's flag only when the global
+// one is on), then a straight call; the recording path is out of line.
 // With recording on, the call is written to the runtime's call store (a
 // before-call record, the call, trap evaluation, an after-call record).
 //
@@ -448,8 +449,8 @@ class TCCallExecutor {
 public:
     template <class R, class... P, class... A>
     R operator()(const TSCodeLocation& location, R (*function)(P...), const TCDirection& directions, A&&... args) const {
+        if (__builtin_expect(!detail::RecordingOn(location), 1)) return function(std::forward<A>(args)...);
         TSCPUStatistic cpu;
-        if (!detail::RecordingOn(location)) return function(std::forward<A>(args)...);
         using Stored = std::tuple<P...>;
         return detail::RecordedCall<R, Stored>(
             location, directions, cpu, false, [function](auto&... a) { return function(a...); },
@@ -460,8 +461,8 @@ public:
     template <class R, class... P, class... A>
     R operator()(const TSCodeLocation& location, R (*function)(P..., ...), const TCDirection& directions,
                  A&&... args) const {
+        if (__builtin_expect(!detail::RecordingOn(location), 1)) return function(std::forward<A>(args)...);
         TSCPUStatistic cpu;
-        if (!detail::RecordingOn(location)) return function(std::forward<A>(args)...);
         using Stored = detail::StoredTuple<std::tuple<P...>, A...>;
         return detail::RecordedCall<R, Stored>(
             location, directions, cpu, false, [function](auto&... a) { return function(a...); },
@@ -489,8 +490,8 @@ public:
 
     // An empty callable raises boost::bad_function_call.
     R operator()(P... args) const {
-        TSCPUStatistic cpu;
         if (m_pLocation == nullptr || !detail::RecordingOn(*m_pLocation)) return m_function(args...);
+        TSCPUStatistic cpu;
         const boost::function<R(P...)>& function = m_function;
         return detail::RecordedCall<R, std::tuple<P...>>(
             *m_pLocation, m_directions, cpu, true, [&function](auto&... a) { return function(a...); },
@@ -545,10 +546,14 @@ private:
                                                        HtLibEnabled()}
 
 // result = HT_CALL(function, HT_DIRS(...), args...)
-#define HT_CALL(function, directions, ...)                                          \
-    ({                                                                              \
-        HT_SITE_LOCATION_;                                                          \
-        ::ht::TCCallExecutor()(ht_site_location, function, directions, __VA_ARGS__); \
+// With recording off the function is called straight: the directions are not
+// built and the call can be a tail call.
+#define HT_CALL(function, directions, ...)                                                   \
+    ({                                                                                       \
+        HT_SITE_LOCATION_;                                                                   \
+        __builtin_expect(::ht::detail::RecordingOn(ht_site_location), 0)                     \
+            ? ::ht::TCCallExecutor()(ht_site_location, function, directions, __VA_ARGS__)    \
+            : (function)(__VA_ARGS__);                                                       \
     })
 
 // result = HT_CALL_MEMBER(object, &Class::member, HT_DIRS(...), args...)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -92,11 +93,16 @@ struct TSCallRecord {
     std::vector<TSCallItem> items;
 };
 
-// The call store: locations by id and records in commit order.
+// The call store: locations by id and records in commit order. Records are
+// kept encoded, back to back in one growing buffer, so that saving a record
+// costs no allocation once the buffer has grown; readers get them decoded.
 class TCStorage {
 public:
     void SaveLocation(uint32_t id, const TCCallLocation& location);
-    void SaveRecord(TSCallRecord record);
+    void SaveRecord(const TSCallRecord& record);
+    // A record's items in the helper's encoding (a 32-bit header per item:
+    // its length, or kNullItem; then its bytes).
+    void SaveEncoded(uint8_t kind, uint32_t id, const uint8_t* items, size_t size);
 
     // Read-back for tests and tools.
     std::vector<TSCallRecord> Records() const;
@@ -108,28 +114,60 @@ public:
     // Drops the records. Locations stay: their sites keep their ids.
     void Clear();
 
+    static constexpr uint32_t kNullItem = UINT32_MAX;
+
 private:
+    struct Entry {
+        size_t offset;  // into m_bytes
+        size_t size;
+        uint32_t id;
+        uint8_t kind;
+        std::thread::id thread;
+    };
+    TSCallRecord Decode(const Entry& entry) const;
+
     mutable std::mutex m_mutex;
     std::map<uint32_t, TCCallLocation> m_locations;
-    std::vector<TSCallRecord> m_records;
+    std::vector<uint8_t> m_bytes;
+    std::vector<Entry> m_entries;
 };
 
 // Builds one record on the caller's stack and hands it to the store on Commit.
+// Items are encoded into a buffer inside the helper; only a record larger
+// than that buffer allocates.
 class TSCallItemHelper {
 public:
     TSCallItemHelper(TCStorage& store, uint8_t kind, uint32_t id);
     TSCallItemHelper(const TSCallItemHelper&) = delete;
     TSCallItemHelper& operator=(const TSCallItemHelper&) = delete;
 
-    void Add(const void* data, size_t size);
+    // The common case (the record still fits the helper's buffer) is inline.
+    void Add(const void* data, size_t size) {
+        if (m_overflow.empty() && size <= kInlineSize && m_size + sizeof(uint32_t) + size <= kInlineSize) {
+            const uint32_t length = static_cast<uint32_t>(size);
+            std::memcpy(m_inline + m_size, &length, sizeof length);
+            if (size != 0) std::memcpy(m_inline + m_size + sizeof length, data, size);
+            m_size += sizeof length + size;
+            return;
+        }
+        AddLong(data, size);
+    }
     void AddNull();
     // Saves the record; later calls do nothing.
     void Commit();
 
 private:
+    void AddLong(const void* data, size_t size);
+    void Append(const void* data, size_t size);
+
+    static constexpr size_t kInlineSize = 256;
     TCStorage& m_store;
-    TSCallRecord m_record;
+    uint8_t m_kind;
+    uint32_t m_id;
     bool m_bCommitted = false;
+    size_t m_size = 0;
+    uint8_t m_inline[kInlineSize];
+    std::vector<uint8_t> m_overflow;  // the whole record, once it outgrows m_inline
 };
 
 // Wall time, thread CPU time, user and system time and CPU number over a call.
