@@ -178,9 +178,15 @@ void TCSizeControl::SetStillMode(bool bStill) {
     AV_LOG(1, "[TCSizeControl::SetStillMode] SetStillMode[%d]", bStill);
 }
 
-TCSizeControl::EScreenStateType TCSizeControl::GetCurrentScreenState() { return t_eCurrentScreenState; }
+// The capability checks ask for the state from other threads without the
+// controller's lock, so it is loaded and stored atomically.
+TCSizeControl::EScreenStateType TCSizeControl::GetCurrentScreenState() {
+    return __atomic_load_n(&t_eCurrentScreenState, __ATOMIC_RELAXED);
+}
 
-void TCSizeControl::SetCurrentScreenState(EScreenStateType eState) { t_eCurrentScreenState = eState; }
+void TCSizeControl::SetCurrentScreenState(EScreenStateType eState) {
+    __atomic_store_n(&t_eCurrentScreenState, eState, __ATOMIC_RELAXED);
+}
 
 int TCSizeControl::m_NotSupported() {
     AV_LOG(2, "[%s-%s] This API is not supported at TV", kClassName, m_strHandle.c_str());
