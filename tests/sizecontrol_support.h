@@ -49,6 +49,33 @@ inline std::string Window(TCSizeControl& ctl) {
     return host::FormatRect(x, y, w, h);
 }
 
+// A video path: a handle's controller and the stream it drives.
+struct Path {
+    TCSizeControl* control;
+    TVStream stream;
+};
+
+// Handles (1, 0) and (1, 1) of the registry on two streams, on a freshly
+// reset stand-in that keeps no log lines (threads would only fill memory).
+inline std::vector<Path> TwoPaths() {
+    host::Reset();
+    host::SetLogCapture(false);
+    host::SetOption(0, 6);  // a region with automatic wide on by default
+    host::SetProp(host::DefaultStream(), TV_PROPERTY_AFD, 10);
+    return {{TCSizeControl::GetInstance(ORBHandle(1, 0)), host::DefaultStream()},
+            {TCSizeControl::GetInstance(ORBHandle(1, 1)), host::NewStream()}};
+}
+
+// Every path's remembered source and destination (GetCropVideoInfo) must be
+// the rectangles of the last write to its stream's sink.
+inline void ExpectRememberedEqualsSink(const std::vector<Path>& paths) {
+    for (const Path& path : paths) {
+        TSRectInfo src, dst;
+        path.control->GetCropVideoInfo(src, dst);
+        EXPECT_EQ(Rect(src) + " " + Rect(dst), Sink(path.stream)) << "handle (1, " << path.control->GetHandle().s << ")";
+    }
+}
+
 // A fresh controller for each test (the registry's instances live for the
 // whole process), on a freshly reset stand-in with the default stream.
 class SizeControlTest : public ::testing::Test {

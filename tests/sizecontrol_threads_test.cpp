@@ -15,26 +15,7 @@
 
 namespace {
 
-using sizecontrol_test::Key;
-
-struct Path {
-    TCSizeControl* control;
-    TVStream stream;
-};
-
-// Every path's remembered destination must be the destination of the last
-// write to its stream's sink.
-void ExpectRememberedEqualsSink(const std::vector<Path>& paths) {
-    for (const Path& path : paths) {
-        int x = 0, y = 0, h = 0, w = 0;
-        path.control->GetSize(x, y, h, w);
-        const auto sink = host::SinkRects(path.stream);
-        ASSERT_TRUE(sink.has_value()) << path.control->GetHandle().s;
-        EXPECT_EQ(host::FormatRect(x, y, w, h),
-                  host::FormatRect(sink->dst_x, sink->dst_y, sink->dst_width, sink->dst_height))
-            << "handle (1, " << path.control->GetHandle().s << ")";
-    }
-}
+using namespace sizecontrol_test;
 
 // Runs each job on its own thread `rounds` times, all at once.
 void RunTogether(const std::vector<std::function<void(int)>>& jobs, int rounds) {
@@ -54,15 +35,6 @@ void RunTogether(const std::vector<std::function<void(int)>>& jobs, int rounds) 
     for (std::thread& t : threads) {
         t.join();
     }
-}
-
-std::vector<Path> TwoPaths() {
-    host::Reset();
-    host::SetLogCapture(false);  // the threads would only fill memory with log lines
-    host::SetOption(0, 6);       // a region with automatic wide on by default
-    host::SetProp(host::DefaultStream(), TV_PROPERTY_AFD, 10);
-    return {{TCSizeControl::GetInstance(ORBHandle(1, 0)), host::DefaultStream()},
-            {TCSizeControl::GetInstance(ORBHandle(1, 1)), host::NewStream()}};
 }
 
 TEST(SizeControlThreads, SignalWindowAndSizeWritersKeepTheSinkAndTheMembersTogether) {
