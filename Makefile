@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps build demo test sanitize tsan bench scenarios clean
+.PHONY: deps build demo test sanitize tsan bench fuzz fuzz-smoke scenarios clean
 
 deps:
 	@bash scripts/install-deps
@@ -40,5 +40,17 @@ bench: deps
 	@cmake --build build-bench -j $(JOBS) --target tvav_bench
 	@./build-bench/bin/tvav_bench
 
+# libFuzzer harnesses (fuzz/) under clang with AddressSanitizer and
+# UndefinedBehaviorSanitizer, in build-fuzz/.
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVAV_FUZZ=ON \
+		-DTVAV_BUILD_TESTS=OFF >/dev/null
+	@cmake --build build-fuzz -j $(JOBS) --target fuzz_console fuzz_operations
+
+# Each harness's kept faults, then FUZZ_SECONDS (default 60) of fuzzing from its corpus.
+FUZZ_SECONDS ?= 60
+fuzz-smoke: fuzz
+	@bash scripts/fuzz-run $(FUZZ_SECONDS)
+
 clean:
-	rm -rf build build-asan build-tsan build-bench
+	rm -rf build build-asan build-tsan build-bench build-fuzz

@@ -110,6 +110,15 @@ TEST(AvctlPicture, DrawsTheSinkRectanglesToScaleAndRenders) {
         EXPECT_EQ((h[16] << 24) | (h[17] << 16) | (h[18] << 8) | h[19], svg.attribute("width").as_int()) << name;
         EXPECT_EQ((h[20] << 24) | (h[21] << 16) | (h[22] << 8) | h[23], svg.attribute("height").as_int()) << name;
     }
+
+    // A sandboxed run (the fuzzing harness's) draws without writing any file.
+    std::ostringstream out;
+    avctl::Options sandboxed;
+    sandboxed.writeFiles = false;
+    Interpreter in(out, sandboxed);
+    const std::string unwritten = dir + "/unwritten.svg";
+    EXPECT_EQ(in.Execute("draw " + unwritten, "test", 1), Interpreter::Status::Ok) << out.str();
+    EXPECT_FALSE(std::filesystem::exists(unwritten));
 }
 
 }  // namespace

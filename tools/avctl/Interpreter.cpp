@@ -269,7 +269,9 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                       NeedCount(a, 1, "draw", "draw PATH.svg");
                       in.DrawTo(a[0].text, "Handle p " + std::to_string(in.m_context.handle.p) + ", s " +
                                                std::to_string(in.m_context.handle.s));
-                      in.Say("picture written to " + a[0].text);
+                      in.Say(in.m_options.writeFiles ? "picture written to " + a[0].text
+                                                     : "picture drawn, not written to " + a[0].text +
+                                                           ": this run writes no files");
                   }}},
         {"help", {"help", [](Interpreter& in, const Args&) { in.PrintHelp(); }}},
         {"expect", {"expect WHAT ... (see below)", [](Interpreter& in, const Args& a) { in.Expect(a); }}},
@@ -502,6 +504,9 @@ std::string Interpreter::Picture(const std::string& title) {
 
 void Interpreter::DrawTo(const std::string& path, const std::string& title) {
     const std::string svg = Picture(title);
+    if (!m_options.writeFiles) {
+        return;
+    }
     std::ofstream file(path);
     file << svg;
     file.close();

@@ -21,6 +21,7 @@ struct Options {
     int logLevel = -1;      // print library log lines at or below this level
     bool quiet = false;     // print only failures and errors (run mode)
     int operationLogLevel = -1;  // text mode: also print each operation's log lines up to this level
+    bool writeFiles = true;      // false: draw renders its picture but writes no file (sandboxed runs)
 };
 
 class Interpreter {
