@@ -327,10 +327,10 @@ void TCSizeControl::m_CalcInputVideoRect(TSRectInfo input, TSRectInfo captureRat
     AV_LOG(1, "[%s-%s] inputVideo, width[%d], height[%d], x[%d], y[%d]", kClassName, handle, input.width,
            input.height, input.x, input.y);
     // The offsets are relative to the input's own origin (input.x, y are not added).
-    out.height = captureRatio.height * input.height / 10000;
-    out.width = captureRatio.width * input.width / 10000;
-    out.x = ((input.width - out.width) / 2) * captureRatio.x;
-    out.y = ((input.height - out.height) / 2) * captureRatio.y;
+    out.height = WrapMul(captureRatio.height, input.height) / 10000;
+    out.width = WrapMul(captureRatio.width, input.width) / 10000;
+    out.x = WrapMul(WrapSub(input.width, out.width) / 2, captureRatio.x);
+    out.y = WrapMul(WrapSub(input.height, out.height) / 2, captureRatio.y);
     AV_LOG(1, "[%s-%s] end, calculation result, width[%d], height[%d], x[%d], y[%d]", kClassName, handle, out.width,
            out.height, out.x, out.y);
 }

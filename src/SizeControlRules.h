@@ -25,6 +25,22 @@ constexpr kova_resolution_e kResolution2560x1080 = 0x5005B;
 constexpr kova_resolution_e kResolution1080p24 = 0x10008;
 
 // Sources 29 and 36 (media playback) are stored and read as source 0.
+// Signed 32-bit products and differences that wrap round, as the panel
+// controller's arithmetic does, instead of being undefined, for geometry
+// computed from unchecked values (a broadcast's resolution, say).
+constexpr int32_t WrapMul(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+constexpr int32_t WrapSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// Whether a span from `start` of `length` ends past `limit`, without
+// overflowing on the callers' unchecked values.
+constexpr bool EndsBeyond(int32_t start, int32_t length, int32_t limit) {
+    return static_cast<int64_t>(start) + length > limit;
+}
+
 constexpr int32_t StoreSource(int32_t source) { return source == 29 || source == 36 ? 0 : source; }
 constexpr bool IsPlaybackSource(int32_t source) { return source == 29 || source == 36; }
 

@@ -10,6 +10,7 @@
 #include "SizeControlRules.h"
 #include "instrument/CallLayer.h"
 
+using tvav::sizecontrol::EndsBeyond;
 using tvav::sizecontrol::kAfdNone;
 using tvav::sizecontrol::CallerName;
 using tvav::sizecontrol::IsAtsc3Stream;
@@ -31,7 +32,7 @@ int TCSizeControl::SetSize(TVStream stream, TSAspectRatioKey key, int x, int y, 
     AV_LOG(1, "[%s-%s] RefreshGFXRectSize() ret[%d]", kClassName, m_strHandle.c_str(), refreshResult);
 
     const TSRectInfo& gfx = t_BaseGfxRect;
-    const bool bValid = width != 0 && height != 0 && x + width <= gfx.width && y + height <= gfx.height &&
+    const bool bValid = width != 0 && height != 0 && !EndsBeyond(x, width, gfx.width) && !EndsBeyond(y, height, gfx.height) &&
                         !(width == gfx.width && height == gfx.height);
     if (!bValid) {
         AV_LOG(1, "[ORB_PICTURE][%s-%s] Invalid size!![%d,%d,%d,%d] (t_BaseGfxRect : w[%d], h[%d]) - Assert [%s] !!!",
@@ -84,7 +85,7 @@ int TCSizeControl::SetSizeInfo(int x, int y, int height, int width) {
 
     // Unlike SetSize, a window of the whole plane is accepted here.
     const TSRectInfo& gfx = t_BaseGfxRect;
-    if (width == 0 || height == 0 || x + width > gfx.width || y + height > gfx.height) {
+    if (width == 0 || height == 0 || EndsBeyond(x, width, gfx.width) || EndsBeyond(y, height, gfx.height)) {
         AV_LOG(1, "[ORB_PICTURE][%s-%s] Invalid size!! Just update flag for PIG size", kClassName,
                m_strHandle.c_str());
         return 0;

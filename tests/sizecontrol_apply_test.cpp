@@ -3,6 +3,7 @@
 // steps with their clamps, the reset, and application windows (the sink write
 // of SetSize is in the geometry tests, beside that of the other paths).
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -218,6 +219,8 @@ TEST_F(SizeControlWindow, Validation) {
         {0, 0, 1080, 1920, false, true}, {0, 0, 0, 960, false, false},    {0, 0, 540, 0, false, false},
         {960, 0, 540, 960, true, true},  {961, 0, 540, 960, false, false}, {0, 540, 540, 960, true, true},
         {0, 541, 540, 960, false, false}, {0, 0, 1080, 1919, true, true},
+        // Ends far past the plane without wrapping round to a small value.
+        {INT_MAX, 0, 540, 960, false, false}, {0, 960, INT_MAX, 960, false, false},
     };
     for (const Row& r : rows) {
         for (bool bInfo : {false, true}) {
