@@ -75,8 +75,14 @@ TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
         {"SetPrevResolutionInfo", "0x10002 -1 480", "out of range for horizontal (unsigned int)"},
         {"SetPrevResolutionInfo", "0x10002 720 4x0", "bad number '4x0' for vertical"},
         {"SetLiveTvShowState", "2", "bad boolean '2' for onOff"},
-        // A tuner code may be negative even where its enumeration is unsigned.
-        {"ConvertTypeTvStreamAnalogMTSType", "-1", ""}, {"CheckScreenFitOption", "0,0,0,2 2", ""},
+        // A C enumeration takes the values that fit the bits of its largest
+        // enumerator (7 for the MTS types, 15 for the dual types), no others.
+        {"ConvertTypeTvStreamAnalogMTSType", "7", ""},
+        {"ConvertTypeTvStreamAnalogMTSType", "-1", "value '-1' is out of range for signal (TvStreamAnalogMTSType)"},
+        {"ConvertTypeTvStreamAnalogMTSType", "8", "out of range"},
+        {"ConvertTypeTvStreamAnalogDualAudioType", "15", ""},
+        {"ConvertTypeTvStreamAnalogDualAudioType", "16", "out of range"},
+        {"CheckScreenFitOption", "0,0,0,2 2", ""},
         {"CheckScreenFitOption", "0,0,2 2", "4 comma-separated fields: profileId,pipelineType,reserved,pictureSize"},
         {"CheckScreenFitOption", "0,0,0,x 2", "bad number 'x' for sourceInfo"},
         {"Set21to9SizeInfo", "true,1,0,132,948", ""}, {"Set21to9SizeInfo", "1,1,1,0", "5 comma-separated fields"},

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AVTypes.h"
+#include "tv_stream.h"
 #include "Operations.h"
 #include "Script.h"
 
@@ -79,18 +80,41 @@ std::string TypeName() {
     }
 }
 
-// An integer or enumeration value in its type's range. Enumerations without a
-// fixed type may be unsigned, yet callers pass negative codes to them (a failed
-// tuner read), so such a 32-bit enumeration takes signed values as well.
+// The largest enumerator of an enumeration of the platform's C headers. Such
+// an enumeration has no fixed type: its values are only those that fit the
+// bits of its largest enumerator, anything else (a negative tuner code, say)
+// is no value of the type. An operation taking another one fails to compile
+// until it is listed here.
+template <typename T>
+struct CEnumLargest;
+template <>
+struct CEnumLargest<TvStreamAnalogMTSType> {
+    static constexpr int64_t value = TV_ANALOG_MTS_STEREO_SAP;
+};
+template <>
+struct CEnumLargest<TvStreamAnalogDualAudioType> {
+    static constexpr int64_t value = TV_ANALOG_DUAL_DUAL_II;
+};
+
+// All ones up to the highest bit of `largest`: 7 for 5, 15 for 10.
+constexpr int64_t RepresentableMax(int64_t largest) {
+    int64_t max = 0;
+    while (max < largest) max = max * 2 + 1;
+    return max;
+}
+
+// An integer or enumeration value in its type's range; an enumeration of the
+// platform's C headers (unsigned 32-bit underneath) in its representable range.
 template <typename T>
 T ParseIntegral(const std::string& text, const std::string& what) {
     static_assert(sizeof(T) <= 4, "values wider than 32 bits are not supported");
     using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::common_type<T>>::type;
     const int64_t v = ParseInt(text, what.c_str());
     int64_t lo = static_cast<int64_t>(std::numeric_limits<U>::min());
-    const int64_t hi = static_cast<int64_t>(std::numeric_limits<U>::max());
-    if (std::is_enum_v<T> && std::is_unsigned_v<U> && sizeof(U) == 4) {
-        lo = std::numeric_limits<int32_t>::min();
+    int64_t hi = static_cast<int64_t>(std::numeric_limits<U>::max());
+    if constexpr (std::is_enum_v<T> && std::is_unsigned_v<U> && sizeof(U) == 4) {
+        lo = 0;
+        hi = RepresentableMax(CEnumLargest<T>::value);
     }
     if (v < lo || v > hi) {
         throw ParseError("value '" + text + "' is out of range for " + what + " (" + TypeName<T>() + ")");
