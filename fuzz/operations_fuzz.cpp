@@ -10,11 +10,15 @@
 //     remembers exactly the source and destination the sink received (after
 //     SetSize only the destination: the window keeps the remembered source);
 //   - a call given a null stream writes nothing to any sink;
+//   - a fast-boot record a call stores reads back with every field in the
+//     set the record can hold and its two fixed bytes, and only the main
+//     path's controllers store one (the factory reset aside);
 //   - in an application window the menu operations that only record their
 //     value (picture size, screen fit, zoom, 21:9) write nothing to the sink.
 // A broken rule aborts with the sequence that led to it.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -92,8 +96,9 @@ std::vector<host::JournalEntry> SinkWrites(size_t from) {
 enum class Gate { None, AnyWindow, CropWindow };
 
 // One call on a size controller. Returns how it is gated; bDstOnly tells
-// that the call writes the sink without remembering the source it wrote.
-Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& bDstOnly) {
+// that the call writes the sink without remembering the source it wrote,
+// bFactoryReset that it rewrote every fast-boot record.
+Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& bDstOnly, bool& bFactoryReset) {
     const TSAspectRatioKey key = run.Key();
     int a = 0, b = 0, h = 0, w = 0;
     TSRectInfo src, dst;
@@ -233,6 +238,7 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
             run.Note("InitializeData / InitializeDataForFBStore");
             c->InitializeData();
             c->InitializeDataForFBStore();
+            bFactoryReset = true;
             return Gate::None;
         case 20: {
             const bool on = run.Bool();
@@ -368,6 +374,33 @@ void CheckStates(const Run& run) {
     }
 }
 
+// Fast-boot records stored by a call, as they read back now.
+void CheckFastBoot(const Run& run, const ORBHandle& handle, size_t from, bool bFactoryReset) {
+    static const std::vector<std::vector<int>> kFieldValues = {
+        {0, 1, 2, 3, 4, 5, 6},  // picture size
+        {0, 1},                 // auto wide
+        {0xFF},                 // reserved
+        {0, 2, 3, 4},           // screen mode
+        {0, 1, 2},              // screen fit
+        {1},                    // reserved
+        {0, 1},                 // panorama
+    };
+    for (const auto& e : host::JournalSince(from)) {
+        if (e.name != "fb_nv_store_screen_config_res" || e.args.size() < 2) continue;
+        if (handle.p != 1 && !bFactoryReset) run.Fail("a controller off the main path stored a fast-boot record");
+        const int source = std::stoi(e.args[0]), resolution = std::stoi(e.args[1]);
+        const auto bytes = host::FbScreen(source, resolution);
+        for (size_t i = 0; i < kFieldValues.size(); ++i) {
+            const auto& allowed = kFieldValues[i];
+            if (std::find(allowed.begin(), allowed.end(), bytes[i]) == allowed.end()) {
+                run.Fail("fast-boot record " + std::to_string(source) + "/" + std::to_string(resolution) +
+                         " reads back " + host::FormatHex(bytes.data(), bytes.size()) + ": byte " +
+                         std::to_string(i) + " is " + std::to_string(bytes[i]));
+            }
+        }
+    }
+}
+
 // The last sink write of a call: if the player took it, the handle must
 // remember what the sink received.
 void CheckSink(const Run& run, TCSizeControl* c, TVStream stream, const std::vector<host::JournalEntry>& writes,
@@ -423,12 +456,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int stateBefore = c->GetCurrentScreenState();
         const size_t from = host::JournalSize();
         Gate gate = Gate::None;
-        bool bDstOnly = false;
+        bool bDstOnly = false, bFactoryReset = false;
         if (kind == 1) {
             CallChecksAndSound(run, stream, in.ConsumeIntegralInRange<int>(0, 1));
         } else {
-            gate = CallSizeControl(run, c, stream, in.ConsumeIntegralInRange<int>(0, kSizeControlOps - 1), bDstOnly);
+            gate = CallSizeControl(run, c, stream, in.ConsumeIntegralInRange<int>(0, kSizeControlOps - 1), bDstOnly,
+                                   bFactoryReset);
         }
+        // The capability checks ask the main path's controller, whatever the handle.
+        CheckFastBoot(run, kind == 1 ? ORBHandle(1, 0) : path.handle, from, bFactoryReset);
         CheckStates(run);
         const auto writes = SinkWrites(from);
         if (bNull && !writes.empty()) run.Fail("a call with a null stream wrote the sink");
