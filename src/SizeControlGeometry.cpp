@@ -85,8 +85,8 @@ int TCSizeControl::t_GetRectSizeByLookupTable(TVStream stream, EPictureSizeType 
 
     const TSRectInfo& base = t_BaseGfxRect;
     const TSRectInfo& full = t_fullScreenRect;
-    dst.y = dst.y * base.height / full.height;
-    dst.height = dst.height * base.height / full.height;
+    dst.y = WrapMul(dst.y, base.height) / full.height;
+    dst.height = WrapMul(dst.height, base.height) / full.height;
 
     bool bCentreOnly = false;
     bool bCaptionWidth = false;
@@ -100,16 +100,16 @@ int TCSizeControl::t_GetRectSizeByLookupTable(TVStream stream, EPictureSizeType 
     if (bCentreOnly) {
         // A graphics plane lower than the panel counts as height ratio 1.
         const int heightRatio = std::max(1, base.height / full.height);
-        dst.x = dst.x + (base.width - full.width) / heightRatio / 2;
+        dst.x = WrapAdd(dst.x, (base.width - full.width) / heightRatio / 2);
     } else if (bCaptionWidth) {
         dst.width = static_cast<int>(base.width * kCaptionWidthShare);
         dst.x = (base.width - dst.width) / 2;
     } else {
-        dst.x = dst.x * base.width / full.width;
-        dst.width = dst.width * base.width / full.width;
+        dst.x = WrapMul(dst.x, base.width) / full.width;
+        dst.width = WrapMul(dst.width, base.width) / full.width;
     }
 
-    if (dst.x + dst.width > base.width || dst.y + dst.height > base.height) {
+    if (EndsBeyond(dst.x, dst.width, base.width) || EndsBeyond(dst.y, dst.height, base.height)) {
         AV_LOG(1,
                "[%s-%s] Invalid Geometry Size Size!! :  dstRect.x[%d], dstRect.y[%d], dstRect.width[%d], "
                "dstRect.height[%d]",

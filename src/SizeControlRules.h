@@ -27,9 +27,14 @@ constexpr kova_resolution_e kResolution1080p24 = 0x10008;
 // Sources 29 and 36 (media playback) are stored and read as source 0.
 // Signed 32-bit products and differences that wrap round, as the panel
 // controller's arithmetic does, instead of being undefined, for geometry
-// computed from unchecked values (a broadcast's resolution, say).
+// computed from unchecked values (a broadcast's resolution, a caller's
+// position, a lookup table's rectangle). Where nothing overflows they are the
+// plain operations.
 constexpr int32_t WrapMul(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+constexpr int32_t WrapAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
 constexpr int32_t WrapSub(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));

@@ -8,6 +8,7 @@
 #include "instrument/CallLayer.h"
 #include "vconf.h"
 
+using tvav::sizecontrol::EndsBeyond;
 using tvav::sizecontrol::IsScreenFitResolution;
 using tvav::sizecontrol::IsZoomPositionResolution;
 using tvav::sizecontrol::IsZoomStepResolution;
@@ -16,6 +17,9 @@ using tvav::sizecontrol::kAfdNone;
 using tvav::sizecontrol::kClassName;
 using tvav::sizecontrol::StoreSource;
 using tvav::sizecontrol::TCAspectRatioAgentAccess;
+using tvav::sizecontrol::WrapAdd;
+using tvav::sizecontrol::WrapMul;
+using tvav::sizecontrol::WrapSub;
 
 namespace {
 
@@ -271,8 +275,8 @@ int TCSizeControl::SetScreenFitPosition(TVStream stream, TSAspectRatioKey key, i
     AV_LOG(1, "[%s-%s] RefreshGFXRectSize() ret[%d]", kClassName, m_strHandle.c_str(), refreshResult);
 
     // One step moves the picture by two pixels.
-    const int mx = 2 * x;
-    const int my = 2 * y;
+    const int mx = WrapMul(2, x);
+    const int my = WrapMul(2, y);
     AV_LOG(1, "[%s-%s] moveXvalue [%d], moveYvalue[%d]", kClassName, m_strHandle.c_str(), mx, my);
 
     if (!IsScreenFitResolution(key.resolution)) {
@@ -290,31 +294,31 @@ int TCSizeControl::SetScreenFitPosition(TVStream stream, TSAspectRatioKey key, i
     TSRectInfo src;
     TSRectInfo dst;
     if (x < 0) {
-        src.x = -mx;
-        src.width = W + mx;
+        src.x = WrapSub(0, mx);
+        src.width = WrapAdd(W, mx);
         dst.x = 0;
-        dst.width = (F.width + mx) * G.width / F.width;
+        dst.width = WrapMul(WrapAdd(F.width, mx), G.width) / F.width;
     } else {
         src.x = 0;
-        src.width = W - mx;
-        dst.x = F.x + mx;
-        dst.width = (F.width - mx) * G.width / F.width;
+        src.width = WrapSub(W, mx);
+        dst.x = WrapAdd(F.x, mx);
+        dst.width = WrapMul(WrapSub(F.width, mx), G.width) / F.width;
     }
     if (y < 0) {
         src.y = 0;
-        src.height = H + my;
-        dst.y = F.y - my;
-        dst.height = (F.height + my) * G.height / F.height;
+        src.height = WrapAdd(H, my);
+        dst.y = WrapSub(F.y, my);
+        dst.height = WrapMul(WrapAdd(F.height, my), G.height) / F.height;
     } else {
         src.y = my;
-        src.height = H - my;
+        src.height = WrapSub(H, my);
         dst.y = 0;
-        dst.height = (F.height - my) * G.height / F.height;
+        dst.height = WrapMul(WrapSub(F.height, my), G.height) / F.height;
     }
     AV_LOG(1, "[%s-%s] converted result : srcRect[%d,%d,%d,%d], dstRect[%d,%d,%d,%d]", kClassName,
            m_strHandle.c_str(), src.x, src.y, src.width, src.height, dst.x, dst.y, dst.width, dst.height);
 
-    if (dst.x + dst.width > G.width || dst.y + dst.height > G.height) {
+    if (EndsBeyond(dst.x, dst.width, G.width) || EndsBeyond(dst.y, dst.height, G.height)) {
         AV_LOG(1,
                "[%s-%s] Invalid Geometry Size Size!! :  dstRect.x[%d], dstRect.y[%d], dstRect.width[%d], "
                "dstRect.height[%d]",
