@@ -486,15 +486,18 @@ int TCSizeControl::Set21to9_AutoSize(TVStream stream, TSAspectRatioKey key, bool
     const int h0 = src.height;
     const int vertical = static_cast<int>(key.resolutionInfo.vertical);
     if (!bLogoDetected || bOutput) {
+        // Wrapping: the source comes from the input's resolution as the
+        // broadcast reports it, which nothing bounds.
+        const int top = WrapSub(TopBlankLine, y0);
         src.y = TopBlankLine;
-        src.height = h0 - (TopBlankLine - y0);
+        src.height = WrapSub(h0, top);
         AV_LOG(1,
                "[ORB_PICTURE] Crop the TopLine,  bLogoDetected [%d], bCheck_21to9Output[%d], converting_TopLine[%d]",
-               bLogoDetected, bOutput, TopBlankLine - y0);
+               bLogoDetected, bOutput, top);
     }
     if (!bCaptionDetected || bOutput) {
-        const int cut = y0 + h0 + BottomBlankLine - vertical;
-        src.height -= cut;
+        const int cut = WrapSub(WrapAdd(WrapAdd(y0, h0), BottomBlankLine), vertical);
+        src.height = WrapSub(src.height, cut);
         AV_LOG(1,
                "[ORB_PICTURE] Crop the BottomLine,  bCaptionDetected [%d], bCheck_21to9Output[%d], "
                "converting_BottomLine[%d]",
