@@ -440,6 +440,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TVStream main = host::DefaultStream();
     run.paths = {{ORBHandle(1, 0), main}, {ORBHandle(1, 20), main}, {ORBHandle(1, 5), g_second},
                  {ORBHandle(101, 0), g_third}};
+    // Controllers outlive an input: give back the state that public operations
+    // can, so that a kept input replays alike on its own.
+    for (const Path& p : run.paths) {
+        TCSizeControl* c = TCSizeControl::GetInstance(p.handle);
+        c->SetDefaultSizeInfo();
+        if (p.handle.p == 101) c->SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE);
+        c->Reset21to9SizeInfo();
+        c->SetStillMode(false);
+        c->SetLiveTvShowState(false);
+        c->InitializeData();
+    }
 
     for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
         const int kind = in.ConsumeIntegralInRange<int>(0, 9);
