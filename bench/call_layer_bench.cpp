@@ -69,76 +69,64 @@ double NsPerIteration(const benchmark::State& state, std::chrono::steady_clock::
                               : 0;
 }
 
-void BM_Direct(benchmark::State& state) {
+// Nanoseconds per call of `call`, recording off; `allocations`, when given,
+// receives the heap allocations made during the calls.
+template <class Call>
+double TimeCalls(benchmark::State& state, Call&& call, long long* allocations = nullptr) {
     host::SetRecording(false);
-    int value = 0;
+    const long long before = bench::Allocations();
     const auto start = std::chrono::steady_clock::now();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(Direct(&value));
+        benchmark::DoNotOptimize(call());
         benchmark::ClobberMemory();
     }
-    g_figures.directNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
+    const double ns = NsPerIteration(state, std::chrono::steady_clock::now() - start);
+    if (allocations != nullptr) {
+        *allocations = bench::Allocations() - before;
+        state.counters["allocations"] = static_cast<double>(*allocations);
+    }
+    return ns;
+}
+
+// Reads of the stand-in's player property, with the journal off: it would
+// grow with every read.
+template <int (*Read)(TVStream, int*)>
+double TimePropertyReads(benchmark::State& state) {
+    host::SetJournal(false);
+    const TVStream stream = host::DefaultStream();
+    int value = 0;
+    const double ns = TimeCalls(state, [&] { return Read(stream, &value); });
+    host::SetJournal(true);
+    return ns;
+}
+
+void BM_Direct(benchmark::State& state) {
+    int value = 0;
+    g_figures.directNs = TimeCalls(state, [&] { return Direct(&value); });
 }
 BENCHMARK(BM_Direct);
 
 void BM_WrappedRecordingOff(benchmark::State& state) {
-    host::SetRecording(false);
     int value = 0;
-    const long long before = bench::Allocations();
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(Wrapped(&value));
-        benchmark::ClobberMemory();
-    }
-    g_figures.wrappedNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
-    g_figures.offAllocations = bench::Allocations() - before;
-    state.counters["allocations"] = static_cast<double>(g_figures.offAllocations);
+    g_figures.wrappedNs = TimeCalls(state, [&] { return Wrapped(&value); }, &g_figures.offAllocations);
 }
 BENCHMARK(BM_WrappedRecordingOff);
 
 void BM_WrappedMemberRecordingOff(benchmark::State& state) {
-    host::SetRecording(false);
     Counter counter;
     int out = 0;
-    const long long before = bench::Allocations();
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(WrappedMember(&counter, 7, &out));
-        benchmark::ClobberMemory();
-    }
-    g_figures.memberNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
-    g_figures.memberOffAllocations = bench::Allocations() - before;
-    state.counters["allocations"] = static_cast<double>(g_figures.memberOffAllocations);
+    g_figures.memberNs =
+        TimeCalls(state, [&] { return WrappedMember(&counter, 7, &out); }, &g_figures.memberOffAllocations);
 }
 BENCHMARK(BM_WrappedMemberRecordingOff);
 
 void BM_PropertyDirect(benchmark::State& state) {
-    host::SetRecording(false);
-    host::SetJournal(false);  // the journal would grow with every read
-    const TVStream stream = host::DefaultStream();
-    int value = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(DirectProperty(stream, &value));
-        benchmark::ClobberMemory();
-    }
-    g_figures.propertyDirectNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
-    host::SetJournal(true);
+    g_figures.propertyDirectNs = TimePropertyReads<DirectProperty>(state);
 }
 BENCHMARK(BM_PropertyDirect);
 
 void BM_PropertyWrappedRecordingOff(benchmark::State& state) {
-    host::SetRecording(false);
-    host::SetJournal(false);  // the journal would grow with every read
-    const TVStream stream = host::DefaultStream();
-    int value = 0;
-    const auto start = std::chrono::steady_clock::now();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(WrappedProperty(stream, &value));
-        benchmark::ClobberMemory();
-    }
-    g_figures.propertyWrappedNs = NsPerIteration(state, std::chrono::steady_clock::now() - start);
-    host::SetJournal(true);
+    g_figures.propertyWrappedNs = TimePropertyReads<WrappedProperty>(state);
 }
 BENCHMARK(BM_PropertyWrappedRecordingOff);
 
