@@ -39,12 +39,27 @@ struct Path {
     TVStream stream;
 };
 
+std::string Text(const TSRectInfo& r) { return host::FormatRect(r.x, r.y, r.width, r.height); }
+
+std::string Word(const char* text) { return text; }
+std::string Word(const TSRectInfo& rect) { return Text(rect); }
+template <class T>
+std::string Word(const T& value) {
+    return std::to_string(static_cast<long long>(value));
+}
+
 struct Run {
     FuzzedDataProvider& in;
     std::vector<Path> paths;
     std::string trail;  // the calls so far, one per line
 
-    void Note(const std::string& text) { trail += text + "\n"; }
+    // One line of the trail: the words, blank-separated.
+    template <class... T>
+    void Note(const std::string& first, const T&... rest) {
+        std::string line = first;
+        ((line += " " + Word(rest)), ...);
+        trail += line + "\n";
+    }
 
     [[noreturn]] void Fail(const std::string& why) const {
         std::fprintf(stderr, "operations fuzz: %s\n--- calls ---\n%s--- end of calls ---\n", why.c_str(),
@@ -79,8 +94,6 @@ struct Run {
     }
 };
 
-std::string Text(const TSRectInfo& r) { return host::FormatRect(r.x, r.y, r.width, r.height); }
-
 std::vector<host::JournalEntry> SinkWrites(size_t from) {
     std::vector<host::JournalEntry> writes;
     for (auto& e : host::JournalSince(from)) {
@@ -105,23 +118,21 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
     switch (op) {
         case 0: {
             const int x = run.Small() * 48, y = run.Small() * 27, hh = run.Small() * 27, ww = run.Small() * 48;
-            run.Note("SetSize " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(hh) + " " +
-                     std::to_string(ww));
+            run.Note("SetSize", x, y, hh, ww);
             c->SetSize(stream, key, x, y, hh, ww);
             bDstOnly = true;
             return Gate::None;
         }
         case 1: {
             const int x = run.Any(), y = run.Any(), hh = run.Any(), ww = run.Any();
-            run.Note("SetSizeInfo " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(hh) + " " +
-                     std::to_string(ww));
+            run.Note("SetSizeInfo", x, y, hh, ww);
             c->SetSizeInfo(x, y, hh, ww);
             return Gate::None;
         }
         case 2:
             src = run.Rect();
             dst = run.Rect();
-            run.Note("SetCropVideo " + Text(src) + " " + Text(dst));
+            run.Note("SetCropVideo", src, dst);
             c->SetCropVideo(stream, src, dst);
             return Gate::None;
         case 3:
@@ -135,36 +146,35 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
             return Gate::None;
         case 5: {
             const int wss = run.in.ConsumeIntegralInRange<int>(0, 255), preview = run.Pick({-1, 0, 1, 2, 3});
-            run.Note("ChangeVideoSizeByWSS " + std::to_string(wss) + " " + std::to_string(preview));
+            run.Note("ChangeVideoSizeByWSS", wss, preview);
             c->ChangeVideoSizeByWSS(stream, key, wss, preview);
             return Gate::None;
         }
         case 6: {
             const unsigned char afd = run.in.ConsumeIntegral<unsigned char>();
             const int preview = run.Pick({-1, 0, 1, 2, 3});
-            run.Note("ChangeVideoSizeByAFD " + std::to_string(afd) + " " + std::to_string(preview));
+            run.Note("ChangeVideoSizeByAFD", afd, preview);
             c->ChangeVideoSizeByAFD(stream, key, afd, preview);
             return Gate::None;
         }
         case 7:
             a = run.Any();
             b = run.Any();
-            run.Note("SetScreenFitPosition " + std::to_string(a) + " " + std::to_string(b));
+            run.Note("SetScreenFitPosition", a, b);
             c->SetScreenFitPosition(stream, key, a, b);
             return Gate::None;
         case 8: {
             const bool logo = run.Bool(), caption = run.Bool();
             a = run.Pick({0, 100, 140, 270});
             b = run.Pick({0, 100, 140, 270});
-            run.Note("Set21to9_AutoSize " + std::to_string(logo) + " " + std::to_string(caption) + " " +
-                     std::to_string(a) + " " + std::to_string(b));
+            run.Note("Set21to9_AutoSize", logo, caption, a, b);
             c->Set21to9_AutoSize(stream, key, logo, caption, a, b);
             return Gate::AnyWindow;
         }
         case 9: {
             const auto size = static_cast<EPictureSizeType>(run.Pick({0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}));
             const bool save = run.Bool();
-            run.Note("SetPictureSize " + std::to_string(size) + " " + std::to_string(save));
+            run.Note("SetPictureSize", size, save);
             c->SetPictureSize(stream, key, size, save);
             return Gate::AnyWindow;
         }
@@ -195,19 +205,19 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
         case 12:
             a = run.Pick({-1, 0, 1, 2, 5, 15, 16, 100});
             b = run.Pick({-1, 0, 1, 2, 5, 15, 16, 100});
-            run.Note("SetZoomSize " + std::to_string(a) + " " + std::to_string(b));
+            run.Note("SetZoomSize", a, b);
             c->SetZoomSize(stream, key, a, b);
             return Gate::CropWindow;
         case 13:
             a = run.Pick({-2, -1, 0, 1, 2, 30, 1000});
             b = run.Pick({-2, -1, 0, 1, 2, 30, 1000});
-            run.Note("SetZoomPosition " + std::to_string(a) + " " + std::to_string(b));
+            run.Note("SetZoomPosition", a, b);
             c->SetZoomPosition(stream, key, a, b);
             return Gate::CropWindow;
         case 14: {
             const auto fit = static_cast<EScreenFitOptionType>(run.Pick({0, 1, 2, 3}));
             const bool save = run.Bool();
-            run.Note("SetScreenFitOption " + std::to_string(fit) + " " + std::to_string(save));
+            run.Note("SetScreenFitOption", fit, save);
             c->SetScreenFitOption(stream, key, fit, save);
             return Gate::CropWindow;
         }
@@ -217,20 +227,20 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
             return Gate::None;
         case 16: {
             const bool on = run.Bool(), save = run.Bool();
-            run.Note("SetAutoWideOption " + std::to_string(on) + " " + std::to_string(save));
+            run.Note("SetAutoWideOption", on, save);
             c->SetAutoWideOption(stream, key, on, save);
             return Gate::None;
         }
         case 17: {
             const auto mode = static_cast<EScreenModeData>(run.Pick({0, 1, 2, 3, 4, 5}));
             const bool save = run.Bool();
-            run.Note("SetScreenMode " + std::to_string(mode) + " " + std::to_string(save));
+            run.Note("SetScreenMode", mode, save);
             c->SetScreenMode(stream, key, mode, save);
             return Gate::None;
         }
         case 18: {
             const bool on = run.Bool(), save = run.Bool();
-            run.Note("SetPanoramaOption " + std::to_string(on) + " " + std::to_string(save));
+            run.Note("SetPanoramaOption", on, save);
             c->SetPanoramaOption(stream, key, on, save);
             return Gate::None;
         }
@@ -243,8 +253,7 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
         case 20: {
             const bool on = run.Bool();
             const auto menu = static_cast<EPictureSizeSubMenuType>(run.Pick({0, 1, 2, 3, 4, 5, 6, 7}));
-            run.Note("SetLiveTvShowState " + std::to_string(on) + " / ResetPictureSizeDetailOption " +
-                     std::to_string(menu) + " / SetStillMode");
+            run.Note("SetLiveTvShowState", on, "/ ResetPictureSizeDetailOption", menu, "/ SetStillMode");
             c->SetLiveTvShowState(on);
             c->ResetPictureSizeDetailOption(menu);
             c->SetStillMode(run.Bool());
@@ -257,8 +266,7 @@ Gate CallSizeControl(Run& run, TCSizeControl* c, TVStream stream, int op, bool& 
             c->Get21to9SizeInfo(info);
             info.TopBlankLine = run.Any();
             info.BottomBlankLine = run.Any();
-            run.Note("SetPrevResolutionInfo / Set21to9SizeInfo " + std::to_string(info.TopBlankLine) + " " +
-                     std::to_string(info.BottomBlankLine));
+            run.Note("SetPrevResolutionInfo / Set21to9SizeInfo", info.TopBlankLine, info.BottomBlankLine);
             c->SetPrevResolutionInfo(res, hh, vv);
             c->Set21to9SizeInfo(info);
             return Gate::None;
@@ -293,7 +301,7 @@ void CallChecksAndSound(Run& run, TVStream stream, int op) {
                                                  run.Bool());
             break;
         default:
-            run.Note("analog sound, mode " + std::to_string(mode) + " signal " + std::to_string(signal));
+            run.Note("analog sound, mode", mode, "signal", signal);
             if (TCAnalogMts* mts = TCAnalogMts::GetInstance()) {
                 EMultiSoundMode read = MULTI_SOUND_MONO;
                 mts->SetAnalogMTS(stream, mode, run.Bool());
@@ -311,52 +319,52 @@ void ChangePlatform(Run& run, int op) {
     const int v = run.Pick({0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 15, 16, 255});
     switch (op) {
         case 0:
-            run.Note("host: region " + std::to_string(v));
+            run.Note("host: region", v);
             host::SetOption(0, v);
             break;
         case 1:
-            run.Note("host: country " + std::to_string(v));
+            run.Note("host: country", v);
             host::SetSpecTag(SOSPEC_TAG_COUNTRY, v);
             host::SetAnalogCountry(v);
             break;
         case 2: {
             const int id = run.Pick({TV_PROPERTY_AFD, TV_PROPERTY_ANALOG_WSS, TV_PROPERTY_PC_MODE,
                                      TV_PROPERTY_21_9_SUPPORTED, TV_PROPERTY_21_9_ACTIVE});
-            run.Note("host: property " + std::to_string(id) + " = " + std::to_string(v));
+            run.Note("host: property", id, "=", v);
             host::SetProp(stream, id, v);
             break;
         }
         case 3: {
             const bool present = run.Bool();
-            run.Note(std::string("host: aspect-ratio agent ") + (present ? "present" : "absent"));
+            run.Note("host: aspect-ratio agent", present ? "present" : "absent");
             host::SetAspectRatioAgentPresent(present);
             break;
         }
         case 4: {
             const int result = run.Bool() ? 0 : -1;
-            run.Note("host: sink result " + std::to_string(result));
+            run.Note("host: sink result", result);
             host::SetPropResult(stream, kSinkProperty, result);
             break;
         }
         case 5: {
             const bool present = run.Bool();
-            run.Note(std::string("host: event manager ") + (present ? "present" : "absent"));
+            run.Note("host: event manager", present ? "present" : "absent");
             host::SetEventManagerPresent(present);
             break;
         }
         case 6: {
             // ATSC 3.0 stream types take the window through their own call.
             const int type = run.Pick({0, 77, 39, 8, 10});
-            run.Note("host: stream type " + std::to_string(type));
+            run.Note("host: stream type", type);
             host::SetStreamType(stream, type);
             break;
         }
         case 7:
-            run.Note("host: fast-video server end result " + std::to_string(v));
+            run.Note("host: fast-video server end result", v);
             host::SetFbTerminateResult(v);
             break;
         default:
-            run.Note("host: PC mode " + std::to_string(v & 1));
+            run.Note("host: PC mode", v & 1);
             host::SetAvocPcMode(v & 1);
             break;
     }
