@@ -222,7 +222,7 @@ int TCSizeControl::SetPictureSize(TVStream stream, TSAspectRatioKey key) {
 
     AV_LOG(1, "[ORB_PICTURE][%s-%s] m_bCheckLiveTvShow[%d]", kClassName, handle, m_bCheckLiveTvShow);
     if (m_handle.p == kAnalysisP && !m_bCheckLiveTvShow) {
-        {
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_VIDEO_SINK_ZORDER)) {
             TCScopeTrace zorderTrace("TCSizeControl::SetPictureSize - set_property : TV_PROPERTY_VIDEO_SINK_ZORDER");
             HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_ZORDER,
                     EZORDER_VIDEO_DEFAULT, nullptr);
@@ -352,12 +352,16 @@ bool TCSizeControl::m_SettingToAutoWideSize(TVStream stream, TSAspectRatioKey ke
     int result = 0;
     if (!key.dtv) {
         int wss = 0;
-        tv_stream_get_property(stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_ANALOG_WSS)) {
+            tv_stream_get_property(stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
+        }
         AV_LOG(1, "[%s-%s] dtv[%d],Get WSS value from signal [%d]", kClassName, m_strHandle.c_str(), key.dtv, wss);
         result = HT_CALL_MEMBER(this, &TCSizeControl::ChangeVideoSizeByWSS, HT_DIRS(1, 1, 1, 1), stream, key, wss, -1);
     } else {
         int afd = 0;
-        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_AFD)) {
+            HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
+        }
         AV_LOG(1, "[%s-%s] dtv[%d], Get AFD value from signal [%d]", kClassName, m_strHandle.c_str(), key.dtv, afd);
         result = HT_CALL_MEMBER(this, &TCSizeControl::ChangeVideoSizeByAFD, HT_DIRS(1, 1, 1, 1), stream, key,
                                 static_cast<unsigned char>(afd & 0xFF), -1);
@@ -370,12 +374,16 @@ int TCSizeControl::m_ApplyCurrentSignal(TVStream stream, TSAspectRatioKey key, i
     const char* handle = m_strHandle.c_str();
     if (key.dtv) {
         int afd = 0;
-        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_AFD)) {
+            HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_AFD, &afd, nullptr);
+        }
         AV_LOG(1, "[%s-%s] dtv[%d], Get AFD value from signal [%d]", kClassName, handle, key.dtv, afd);
         return ChangeVideoSizeByAFD(stream, key, static_cast<unsigned char>(afd & 0xFF), screenModePreview);
     }
     int wss = 0;
-    HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
+    if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_ANALOG_WSS)) {
+        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_ANALOG_WSS, &wss, nullptr);
+    }
     AV_LOG(1, "[%s-%s] dtv[%d],Get WSS value from signal [%d]", kClassName, handle, key.dtv, wss);
     return ChangeVideoSizeByWSS(stream, key, wss, screenModePreview);
 }
@@ -451,8 +459,12 @@ int TCSizeControl::Set21to9_AutoSize(TVStream stream, TSAspectRatioKey key, bool
 
     bool bSupport = false;
     bool bOutput = false;
-    HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_21_9_SUPPORTED, &bSupport, nullptr);
-    HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_21_9_ACTIVE, &bOutput, nullptr);
+    if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_21_9_SUPPORTED)) {
+        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_21_9_SUPPORTED, &bSupport, nullptr);
+    }
+    if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_21_9_ACTIVE)) {
+        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_21_9_ACTIVE, &bOutput, nullptr);
+    }
     AV_LOG(1,
            "[ORB_PICTURE][%s-%s] bLogoDetected[%d], bCaptionDetected[%d], TopBlankLine[%d], BottomBlankLine[%d] "
            "[p:%d/s:%d]",

@@ -273,8 +273,10 @@ int TCSizeControl::m_ApplySignalSize(TVStream stream, TSAspectRatioKey key, EPic
     }
 
     if (m_handle.p == kAnalysisP && !m_bCheckLiveTvShow) {
-        HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_ZORDER,
-                EZORDER_VIDEO_DEFAULT, nullptr);
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_VIDEO_SINK_ZORDER)) {
+            HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_ZORDER,
+                    EZORDER_VIDEO_DEFAULT, nullptr);
+        }
         dst = TSRectInfo(0, 0, 1, 1);
     }
 

@@ -10,6 +10,7 @@
 using tvav::InList;
 using tvav::sizecontrol::kClassName;
 using tvav::sizecontrol::kPipP;
+using tvav::sizecontrol::PlayerStream;
 using tvav::sizecontrol::StoreSource;
 using tvav::sizecontrol::TCAspectRatioAgentAccess;
 
@@ -65,7 +66,7 @@ int TCSizeControl::SetPanoramaOption(TVStream stream, TSAspectRatioKey key, bool
         m_SaveDetailOption(stream, key, size, option, access.agent);
     }
 
-    {
+    if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_VIDEO_SINK_PANORAMA)) {
         TCScopeTrace trace("TCSizeControl::SetPanoramaOption");
         HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_PANORAMA,
                 static_cast<int>(onOff), nullptr);

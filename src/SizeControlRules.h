@@ -8,6 +8,7 @@
 
 #include "AVCheckRules.h"
 #include "AVTypes.h"
+#include "Log.h"
 #include "TCFramework.h"
 
 namespace tvav {
@@ -79,6 +80,19 @@ inline bool AutoWideRegion(int region, int country) { return AutoWideSupported(r
 // instead of the sink property.
 constexpr int32_t kAtsc3StreamTypes[] = {77, 39, 8, 10};
 inline bool IsAtsc3Stream(int type) { return InList(kAtsc3StreamTypes, type); }
+
+// A null stream never reaches the player. The caller keeps the value it
+// preset for a read (as when the player leaves a property untouched) or skips
+// the write, and the operation goes on; one line at level 1 names the
+// calling function and the property.
+inline bool PlayerStream(TVStream stream, const char* function, int line, const std::string& handle,
+                         int property) {
+    if (stream != nullptr) return true;
+    TCDebugPrintORB::GetInstance()->PrintF(function, line, kModuleAV, 1,
+                                           "[ORB_PICTURE][%s-%s] streamId is NULL!! %s() skips property %d",
+                                           kClassName, handle.c_str(), function, property);
+    return false;
+}
 
 // Events sent to the framework's event manager.
 constexpr int kEventPictureSizeChange = 82;  // SIGNAL_PICTURE_SIZE_CHANGE

@@ -15,6 +15,7 @@ using tvav::CodeSet;
 using tvav::InCodeSet;
 using tvav::InRanges;
 using tvav::sizecontrol::IsDigitalExternal;
+using tvav::sizecontrol::PlayerStream;
 using tvav::sizecontrol::IsScreenFitResolution;
 using tvav::sizecontrol::kClassName;
 using tvav::sizecontrol::kPcCapableSources;
@@ -151,8 +152,11 @@ void TCSizeControl::m_UpdatePCMode(TVStream stream, TSAspectRatioKey key) {
         t_bCurrentPCMode = false;
         return;
     }
-    // A failed query leaves the previous value.
-    HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_PC_MODE, &t_bCurrentPCMode, nullptr);
+    // A failed query, or none for want of a stream, leaves the previous value.
+    if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_PC_MODE)) {
+        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_PC_MODE, &t_bCurrentPCMode,
+                nullptr);
+    }
 }
 
 int TCSizeControl::m_CheckScreenFitAutowork(TVStream stream, TSAspectRatioKey key, EScreenFitOptionType& result) {
@@ -174,8 +178,14 @@ int TCSizeControl::m_CheckScreenFitAutowork(TVStream stream, TSAspectRatioKey ke
             AV_LOG(1, "[ORB_PICTURE][%s-%s] Failed to get currentPictureMode!", kClassName, handle);
             pictureMode = 0;
         }
-        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_HDMI_AVI_INFOFRAME, &avi, nullptr);
-        HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_HDMI_SPD_INFOFRAME, &spd, nullptr);
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_HDMI_AVI_INFOFRAME)) {
+            HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_HDMI_AVI_INFOFRAME, &avi,
+                    nullptr);
+        }
+        if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_HDMI_SPD_INFOFRAME)) {
+            HT_CALL(tv_stream_get_property, HT_DIRS(1, 1, 2, 1), stream, TV_PROPERTY_HDMI_SPD_INFOFRAME, &spd,
+                    nullptr);
+        }
         if (HT_CALL(avoc_get_hdr_plus_mode, HT_DIRS(2, 1), &hdrPlus, 1) != 0) {
             AV_LOG(1, "[ORB_PICTURE][%s-%s] Failed to get hdr_plus!", kClassName, handle);
             hdrPlus = 0;
