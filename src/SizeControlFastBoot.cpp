@@ -77,7 +77,7 @@ void TCSizeControl::m_StoreFBPictureSize(TVStream stream, TSAspectRatioKey key, 
     const uint8_t fbSource = static_cast<uint8_t>(t_GetFBSource(key));
     const uint8_t fbResolution = kFastBootResolutions[t_ConvertResolutionToResolutionMode(key.resolution)];
 
-    FB_SCREEN_CONFIG record;  // the padding byte stays unwritten
+    FB_SCREEN_CONFIG record{};  // zeroed: no field writes the padding byte
     record.picture_size = static_cast<uint8_t>(Listed(kPictureSizeCodes, size));
     record.screen_fit = static_cast<uint8_t>(Listed(kRecordedScreenFits, option.screenFit));
     const bool bCheckPCMode = HT_CALL(&TCAVCheck::CheckExceptionScreenState, HT_DIRS(1, 1, 1, 1), stream, key,
@@ -153,7 +153,7 @@ void TCSizeControl::InitializeDataForFBStore() {
             AV_LOG(1, "[TCSizeControl::InitializeDataForFBStore] currentRegion[%d], country[%d]", region, country);
             const bool bAutoWideRegion = AutoWideRegion(region, country);
 
-            FB_SCREEN_CONFIG record;  // the padding byte stays unwritten
+            FB_SCREEN_CONFIG record{};  // zeroed: no field writes the padding byte
             record.picture_size = PICTURESIZETYPE_16_9;
             record.auto_wide = bAutoWideRegion && InList(kFastBootTvSources, source) ? 1 : 0;
             record.reserved0 = kReserved0;
