@@ -123,7 +123,7 @@ protected:
     int t_ConvertResolutionToResolutionMode(kova_resolution_e resolution);
 
 public:
-    // 21:9 letterbox information; no lock.
+    // 21:9 letterbox information, under the controllers' mutex.
     void Get21to9SizeInfo(TS21to9SizeInfo& info);
     void Set21to9SizeInfo(TS21to9SizeInfo info);
     void Reset21to9SizeInfo();

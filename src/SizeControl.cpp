@@ -147,13 +147,17 @@ int TCSizeControl::GetCropVideoInfo(TSRectInfo& src, TSRectInfo& dst) {
     return 1;
 }
 
+// The state setters below take m_lock: operations on other threads read
+// these members under it. None of them reaches the agent manager.
 int TCSizeControl::InitializeData() {
+    TCMutexGuard guard(m_lock);
     AV_LOG(4, "[%s-%s] called!!", kClassName, m_strHandle.c_str());
     m_lastWideMode = -1;
     return 1;
 }
 
 void TCSizeControl::SetLiveTvShowState(bool onOff) {
+    TCMutexGuard guard(m_lock);
     m_bCheckLiveTvShow = onOff;
     AV_LOG(1, "[ORB_PICTURE][%s-%s] onOff[%d]", kClassName, m_strHandle.c_str(), onOff);
     AV_LOG(4, "[%s-%s] onOff[%d]", kClassName, m_strHandle.c_str(), onOff);
@@ -164,6 +168,7 @@ void TCSizeControl::SetPrevResolutionInfo(kova_resolution_e resolution, unsigned
     if (horizontal == 0 || vertical == 0) {
         return;
     }
+    TCMutexGuard guard(m_lock);
     m_prevResolution = resolution;
     m_prevHorizontal = horizontal;
     m_prevVertical = vertical;
@@ -174,6 +179,7 @@ void TCSizeControl::SetPrevResolutionInfo(kova_resolution_e resolution, unsigned
 }
 
 void TCSizeControl::SetStillMode(bool bStill) {
+    TCMutexGuard guard(m_lock);
     m_bStillMode = bStill;
     AV_LOG(1, "[TCSizeControl::SetStillMode] SetStillMode[%d]", bStill);
 }
@@ -208,11 +214,20 @@ int TCSizeControl::SetPCPositionByAutoAdjustment(TVStream, TSAspectRatioKey, int
 int TCSizeControl::GetHVofPcPosition(TSAspectRatioKey, int&, int&) { return m_NotSupported(); }
 int TCSizeControl::ResetPcPicture(TVStream, TSAspectRatioKey) { return m_NotSupported(); }
 
-void TCSizeControl::Get21to9SizeInfo(TS21to9SizeInfo& info) { info = t_21to9SizeInfo; }
+void TCSizeControl::Get21to9SizeInfo(TS21to9SizeInfo& info) {
+    TCMutexGuard guard(m_lock);
+    info = t_21to9SizeInfo;
+}
 
-void TCSizeControl::Set21to9SizeInfo(TS21to9SizeInfo info) { t_21to9SizeInfo = info; }
+void TCSizeControl::Set21to9SizeInfo(TS21to9SizeInfo info) {
+    TCMutexGuard guard(m_lock);
+    t_21to9SizeInfo = info;
+}
 
-void TCSizeControl::Reset21to9SizeInfo() { t_21to9SizeInfo = TS21to9SizeInfo(); }
+void TCSizeControl::Reset21to9SizeInfo() {
+    TCMutexGuard guard(m_lock);
+    t_21to9SizeInfo = TS21to9SizeInfo();
+}
 
 void TCSizeControl::SetPipelineTask(TCTask* pPipelineTask) {
     AV_LOG(1, "[%s::%s -%s] pPipelineTask[%p] ", kClassName, "SetPipelineTask", m_strHandle.c_str(),
