@@ -97,7 +97,9 @@ void TCSizeControl::m_TerminateFastvideoServer(TVStream stream) {
         // The ATSC 3.0 fast video still shows: the hand-over waits for a later write.
         AV_LOG(1, "[m_TerminateFastvideoServer]ATSC3Fastvideo case !! so skip fb_terminate_server");
     } else if (m_bNeedtoTerminateFBServer) {
-        if (m_bFlagSkipFBterminate) {
+        // One exchange: a concurrent SetFlagSkipFBterminate is either seen
+        // here or finds the flag already set, never lost in between.
+        if (m_bFlagSkipFBterminate.exchange(true)) {
             // Terminated elsewhere: report that result once, unless it already was.
             const int reported = m_iResultOfFBTerminate;
             if (reported != 1) {
@@ -111,7 +113,6 @@ void TCSizeControl::m_TerminateFastvideoServer(TVStream stream) {
                 m_iResultOfFBTerminate = 1;
             }
         } else {
-            m_bFlagSkipFBterminate = true;
             if (fb_terminate_server() < 0) {
                 AV_LOG(1, "[m_TerminateFastvideoServer]call TV_PROPERTY_VIDEO_SINK_FASTVIDEO_STATUS = false");
                 tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_FASTVIDEO_STATUS, 0, nullptr);
