@@ -157,8 +157,8 @@ int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx
                        key.resolution);
                 margin = kZoomPositionMarginWide;
             }
-            high = offset.height + margin;
-            low = -high;
+            high = WrapAdd(offset.height, margin);
+            low = WrapSub(0, high);
         } else {
             AV_LOG(1, "[%s-%s] picture type is caption [%d], dx[%d], dy[%d]", kClassName, m_strHandle.c_str(), size,
                    dx, dy);
@@ -212,16 +212,18 @@ int TCSizeControl::SetZoomPosition(TVStream stream, TSAspectRatioKey key, int dx
             return SetScreenFitPosition(stream, key, dx, dy);
         }
 
+        // The limits come unchecked from the stored record: negated in
+        // wrapping arithmetic, as everywhere a stored value is computed on.
         const int hMax = t_customOffset.width;
         const int vMax = t_customOffset.height;
-        if (Within(dx, -hMax, hMax)) {
+        if (Within(dx, WrapSub(0, hMax), hMax)) {
             AV_LOG(1, "[%s-%s] Custom, changing position dx[%d], final_h_min[%d], final_h_max[%d]", kClassName,
-                   m_strHandle.c_str(), dx, -hMax, hMax);
+                   m_strHandle.c_str(), dx, WrapSub(0, hMax), hMax);
             t_customOffset.x = dx;
         }
-        if (Within(dy, -vMax, vMax)) {
+        if (Within(dy, WrapSub(0, vMax), vMax)) {
             AV_LOG(1, "[%s-%s] Custom, changing position dy[%d], final_v_min[%d], final_v_max[%d]", kClassName,
-                   m_strHandle.c_str(), dy, -vMax, vMax);
+                   m_strHandle.c_str(), dy, WrapSub(0, vMax), vMax);
             t_customOffset.y = dy;
         }
         SetRecordOffset(option, t_customOffset);
