@@ -406,3 +406,65 @@ TEST_F(SizeControlZoom, ResetPictureSize) {
 }
 
 }  // namespace
+
+// With a null stream no operation reaches the player: each player step logs
+// that it skipped its property and the operation goes on with the read's
+// preset. skipped: "function property" of each skip line, in order.
+TEST_F(SizeControlApply, NullStreamNeverReachesThePlayer) {
+    using Op = std::function<int(TCSizeControl&)>;
+    struct Row { const char* name; ORBHandle handle; std::function<void()> setup; Op op; int result;
+                 std::vector<std::string> skipped; };
+    const auto autoWide = [] { host::SetOption(0, 6); };
+    const auto stored = [](int size) { return [size] { host::SetAgentPictureSize(0, 2, true, size); }; };
+    const TSAspectRatioKey analog = Key(0, 0x10002, false);
+    const TSAspectRatioKey hdmiFit = Key(13, 0x10001, false);
+    const Row rows[] = {
+        {"menu hands over to AFD", {1, 0}, autoWide,
+         [&](TCSizeControl& c) { return c.SetPictureSize(nullptr, kDtv, PICTURESIZETYPE_16_9, true); }, 0,
+         {"m_SettingToAutoWideSize 505"}},
+        {"menu hands over to WSS", {1, 0}, autoWide,
+         [&](TCSizeControl& c) { return c.SetPictureSize(nullptr, analog, PICTURESIZETYPE_16_9, true); }, 0,
+         {"m_SettingToAutoWideSize 47"}},
+        {"signal re-apply on the analysis path", {401, 0}, stored(PICTURESIZETYPE_4_3),
+         [&](TCSizeControl& c) { return c.SetPictureSize(nullptr, kDtv); }, 0, {"SetPictureSize 604"}},
+        {"AFD on the analysis path", {401, 0}, [] {},
+         [&](TCSizeControl& c) { return c.ChangeVideoSizeByAFD(nullptr, kDtv, 10, -1); }, 0,
+         {"m_ApplySignalSize 604"}},
+        {"auto wide option on", {1, 0}, [] {},
+         [&](TCSizeControl& c) { return c.SetAutoWideOption(nullptr, analog, true, true); }, 0,
+         {"m_ApplyCurrentSignal 47"}},
+        {"screen mode preview", {1, 0}, autoWide,
+         [&](TCSizeControl& c) { return c.SetScreenMode(nullptr, kDtv, SCREENMODE_4_3, false); }, 0,
+         {"m_ApplyCurrentSignal 505"}},
+        {"21:9 letterbox", {1, 0}, stored(PICTURESIZETYPE_21_9_AUTO),
+         [&](TCSizeControl& c) { return c.Set21to9_AutoSize(nullptr, kDtv, false, false, 140, 140); }, 0,
+         {"Set21to9_AutoSize 763", "Set21to9_AutoSize 764"}},
+        {"panorama option", {1, 0}, [] {},
+         [&](TCSizeControl& c) { return c.SetPanoramaOption(nullptr, kDtv, true, true); }, 1,
+         {"SetPanoramaOption 615"}},
+        {"screen fit auto on an HDMI input", {1, 0}, [] {},
+         [&](TCSizeControl& c) { return c.SetScreenFitOption(nullptr, hdmiFit, SCREENFITOPTION_AUTO, false); }, 0,
+         {"m_CheckScreenFitAutowork 757", "m_CheckScreenFitAutowork 758", "m_UpdatePCMode 760",
+          "m_CheckScreenFitAutowork 757", "m_CheckScreenFitAutowork 758"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::Reset();
+        row.setup();
+        TCSizeControl& ctl = Make(row.handle);
+        EXPECT_EQ(row.op(ctl), row.result);
+        std::vector<std::string> skipped;
+        for (const auto& line : host::LogLines()) {
+            const size_t at = line.text.find("streamId is NULL!! ");
+            if (at == std::string::npos || line.text.find("() skips property ") == std::string::npos) continue;
+            EXPECT_EQ(line.level, 1);
+            EXPECT_EQ(line.text.substr(0, at), "[ORB_PICTURE][TCSizeControl-p:" + std::to_string(row.handle.p) +
+                                                   ",s:0] ");
+            const std::string rest = line.text.substr(at + 19);  // "FUNC() skips property N"
+            skipped.push_back(rest.substr(0, rest.find("()")) + " " + rest.substr(rest.rfind(' ') + 1));
+            EXPECT_EQ(line.function, rest.substr(0, rest.find("()")));
+        }
+        EXPECT_EQ(skipped, row.skipped);
+        for (const auto& e : host::Journal()) EXPECT_NE(e.name.rfind("tv_stream_", 0), 0u) << e.name;
+    }
+}

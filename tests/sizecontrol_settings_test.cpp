@@ -22,8 +22,12 @@ struct Probe : TCSizeControl {
     using TCSizeControl::t_ResLookupGetRectSize;
 };
 
-// A fast-boot record as hex with the unwritten padding byte masked.
-std::string Masked(std::string hex) { return hex.replace(14, 2, "__"); }
+// Fills a stretch of the stack with 0xA5, so that a record built there next
+// shows any byte it leaves unwritten instead of a lucky zero.
+__attribute__((noinline)) void DirtyStack() {
+    volatile unsigned char junk[8192];
+    for (auto& b : junk) b = 0xA5;
+}
 
 class SizeControlSettings : public SizeControlTest {};
 
@@ -174,12 +178,12 @@ TEST_F(SizeControlSettings, FastBootRecordLayout) {
     struct Row { int source; bool dtv; kova_resolution_e res; int size; bool bHeld; TSPictureSizeOption option;
                  const char* written; };
     const Row rows[] = {
-        {0, true, 0x10001, 2, true, Opt(true, 3, 2, true), "0,2 0201ff03020101__0a00140090012c01"},
-        {13, false, 0x40007, 7, true, Opt(false, 1, 3, false), "2,3 0000ff00000100__0000000000000000"},
-        {29, false, 0x40000, 4, true, Opt(false, 4, 1, true), "1,4 0400ff04010101__0000000000000000"},
-        {21, false, 0x10003, 1, true, Opt(false, 2, 0, false), "6,1 0100ff02010100__0000000000000000"},  // PC
-        {0, false, 0x50000, 6, true, Opt(true, 0, 2, false), "1,5 0601ff00020100__0000000000000000"},
-        {13, false, 0x10001, 0, false, {}, "2,2 0000ff00020100__0000000000000000"},  // first initialised
+        {0, true, 0x10001, 2, true, Opt(true, 3, 2, true), "0,2 0201ff03020101000a00140090012c01"},
+        {13, false, 0x40007, 7, true, Opt(false, 1, 3, false), "2,3 0000ff00000100000000000000000000"},
+        {29, false, 0x40000, 4, true, Opt(false, 4, 1, true), "1,4 0400ff04010101000000000000000000"},
+        {21, false, 0x10003, 1, true, Opt(false, 2, 0, false), "6,1 0100ff02010100000000000000000000"},  // PC
+        {0, false, 0x50000, 6, true, Opt(true, 0, 2, false), "1,5 0601ff00020100000000000000000000"},
+        {13, false, 0x10001, 0, false, {}, "2,2 0000ff00020100000000000000000000"},  // first initialised
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
@@ -188,12 +192,31 @@ TEST_F(SizeControlSettings, FastBootRecordLayout) {
         const int mode = ctl.t_ConvertResolutionToResolutionMode(row.res);
         if (row.bHeld) host::SetAgentDetailOption(row.source == 29 ? 0 : row.source, mode, row.size, row.option);
         ctl.t_customOffset = TSRectInfo(10, 20, 300, 400);
+        DirtyStack();
         ctl.SetPictureSize(stream, Key(row.source, row.res, row.dtv), static_cast<EPictureSizeType>(row.size), true);
         const auto stores = Calls("fb_nv_store_screen_config_res");
         // The first write is the saving one; later applies may mirror again.
-        EXPECT_EQ(stores.empty() ? "" : stores[0].args[0] + "," + stores[0].args[1] + " " + Masked(stores[0].args[2]),
+        EXPECT_EQ(stores.empty() ? "" : stores[0].args[0] + "," + stores[0].args[1] + " " + stores[0].args[2],
                   row.written);
     }
+    // The factory records of an automatic-wide region (6) and a 4:3 country
+    // (16): every source 0..5 and resolution 0..5, with the screen-fit grid,
+    // and no stale padding byte.
+    host::Reset();
+    host::SetOption(0, 6);
+    host::SetSpecTag(1, 16);
+    DirtyStack();
+    Probe().InitializeDataForFBStore();
+    std::vector<std::string> written, expected;
+    for (const auto& e : Calls("fb_nv_store_screen_config_res")) written.push_back(e.args[0] + "," + e.args[1] + " " + e.args[2]);
+    for (int s = 0; s < 6; ++s) {
+        for (int r = 0; r < 6; ++r) {
+            const int fit = s >= 2 && (r == 1 || r == 2) ? 2 : r == 5 ? 1 : r == 4 ? (s == 1 ? 0 : 1) : 0;
+            expected.push_back(std::to_string(s) + "," + std::to_string(r) + " 00" + (s <= 1 ? "01" : "00") +
+                               "ff030" + std::to_string(fit) + "010000" + "0000000000000000");
+        }
+    }
+    EXPECT_EQ(written, expected);
 }
 
 // The signal re-apply ends by checking the fast-boot record against the
