@@ -348,6 +348,18 @@ TEST(MtsDvb, LostSignalRollsBackToTheUsersChoice) {
     dvb.SetAnalogMTSByChannelTune(stream);
     dvb.SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
     EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_DUAL_I);
+
+    // A choice made on an invalid signal plays mono and is not kept as the
+    // user's: the next signal gets its default, not a roll-back to mono.
+    ResetPlatform(kRegionDvb, kCountryUsa);
+    TCAnalogMtsDVB fresh;
+    DualSignal(TV_ANALOG_DUAL_INVALID);
+    ASSERT_TRUE(fresh.SetAnalogMTS(stream, MULTI_SOUND_MONO));
+    EXPECT_TRUE(LogHas("[TCAnalogMtsDVB::t_SetAnalogMTS] INVALID signal, converting to MONO"));
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_MONO);
+    DualSignal(TV_ANALOG_DUAL_DUAL);
+    fresh.SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_DUAL_I);
 }
 
 TEST(MtsDvb, OrderOfOutsideCallsForAUserSelection) {

@@ -468,3 +468,30 @@ TEST_F(SizeControlApply, NullStreamNeverReachesThePlayer) {
         for (const auto& e : host::Journal()) EXPECT_NE(e.name.rfind("tv_stream_", 0), 0u) << e.name;
     }
 }
+
+// The applications that placed the picture are remembered for the menu's
+// refusal messages until the picture goes back to full size.
+TEST_F(SizeControlWindow, CallerNamesLastUntilFullSize) {
+    struct Row { const char* name; std::function<void(TCSizeControl&)> back; const char* caller; };
+    const Row rows[] = {
+        {"still placed", [](TCSizeControl&) {}, "app"},
+        {"SetDefaultSizeInfo", [](TCSizeControl& c) { c.SetDefaultSizeInfo(); }, ""},
+        {"SetDefaultSize", [this](TCSizeControl& c) { c.SetDefaultSize(stream, kDtv); }, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::Reset();
+        host::SetCallerName("app");
+        TCSizeControl& ctl = Make();
+        ASSERT_EQ(ctl.SetSize(stream, kDtv, 0, 0, 540, 960), 1);
+        ctl.SetCropVideo(stream, TSRectInfo(0, 0, 960, 540), TSRectInfo(0, 0, 960, 540));
+        host::SetCallerName("other");
+        row.back(ctl);
+        ctl.SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE);
+        EXPECT_EQ(ctl.SetPictureSize(stream, kDtv, PICTURESIZETYPE_4_3, false), 0);
+        EXPECT_TRUE(LogHas(std::string("This is PIG mode By SetSize[") + row.caller + "]"));
+        ctl.SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_CROPVIDEO);
+        EXPECT_EQ(ctl.SetPictureSize(stream, kDtv, PICTURESIZETYPE_4_3, false), 1);
+        EXPECT_TRUE(LogHas(std::string("This is PIG mode By SetCropVideo[") + row.caller + "]"));
+    }
+}

@@ -53,6 +53,8 @@ TEST_F(SizeControlGeometry, AfdTableChoosesSizeAndInputCrop) {
         // Event 2817 follows the sink write and its event 82.
         EXPECT_EQ(CountCalls("event", "82"), 1);
         EXPECT_EQ(host::Events().back().event, 2817);
+        EXPECT_TRUE(host::Events().back().hasHandle && host::Events().back().handle == ORBHandle(1, 0));
+        EXPECT_EQ(host::Events().back().arg, 0);
         // The crop lookup gets the AFD-cropped input and a full-panel destination.
         const auto crop = Calls("res_lookup_get_video_crop");
         ASSERT_EQ(crop.size(), 1u);
@@ -63,21 +65,25 @@ TEST_F(SizeControlGeometry, AfdTableChoosesSizeAndInputCrop) {
 
 // The WSS codes and 4:3 screen-mode mappings the signal scenario does not
 // show (preview -1 reads the stored mode, zoom here), and AFD codes outside
-// the table.
+// the table. wide: 0 no 21:9 panel (key 303 false); otherwise key 303 true
+// and key 254 the value given, -1 unreadable (its preset 0); 14 is the one
+// panel code that is not a wide-screen model.
 TEST_F(SizeControlGeometry, SignalDecisionsOutsideTheAfdTable) {
-    struct Row { bool wss; int code; unsigned aspect; int preview; bool wide; int menu, size; };
+    struct Row { bool wss; int code; unsigned aspect; int preview; int wide; int menu, size; };
     const Row rows[] = {
         {true, 0, 2, 3, false, 0, 8},  {true, 3, 2, 3, false, 0, 8},   {true, 6, 2, 3, false, 0, 8},
         {true, 9, 2, 3, false, 0, 8},  {true, 10, 2, 3, false, 0, 8},  {true, 12, 2, 3, false, 0, 8},
         {true, 16, 2, 3, false, 0, 8}, {true, 14, 2, 3, true, 4, 4},   {true, 7, 2, 3, false, 4, 9},
         {true, 8, 2, 0, false, 0, 9},  {true, 8, 2, 1, false, 0, 9},   {true, 8, 2, -1, false, 0, 1},
         {false, 8, 3, 3, true, 4, 4},  {false, 8, 3, 3, false, 4, 9},  {false, 16, 3, 3, false, 0, 8},
-        {false, 9, 2, -1, false, 0, 1},
+        {false, 9, 2, -1, false, 0, 1},  {false, 8, 3, 3, 14, 4, 9},     {false, 8, 3, 3, -1, 4, 4},
+        {true, 14, 2, 3, 13, 4, 4},     {true, 14, 2, 3, 14, 4, 9},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(&r - rows);
         host::Reset();
-        WideScreenModel(r.wide);
+        host::SetSysInfoBool(303, r.wide != 0);
+        if (r.wide > 0) host::SetSysInfoInt(254, r.wide);
         host::SetAgentPictureSize(0, 2, !r.wss, r.menu);
         host::SetAgentDetailOption(0, 2, r.menu, Opt(false, SCREENMODE_ZOOM, 0, false));
         const TSAspectRatioKey key = Key(0, kSd, !r.wss, 720, 576, r.aspect);

@@ -247,3 +247,25 @@ TEST_F(SizeControlSettings, VerifierRewritesOnlyOnADifference) {
 }
 
 }  // namespace
+
+// The reset walks resolution modes 0..5 (outer), sources 0..31 and picture
+// sizes 0..3 (inner), and zeroes the offsets only of records that exist.
+TEST_F(SizeControlSettings, ResetWalksExactlyTheDesignedKeys) {
+    struct Row { int source, mode, size; bool bReset; };
+    const Row rows[] = {{0, 0, 0, true},   {31, 5, 3, true},  {13, 2, 1, true},  {32, 0, 0, false},
+                        {0, 6, 0, false},  {0, -1, 0, false}, {0, 0, 4, false},  {7, 3, 7, false}};
+    for (const Row& r : rows) host::SetAgentDetailOption(r.source, r.mode, r.size, Opt(true, 3, 1, true, 1, 2, 3, 4));
+    host::ClearJournal();
+    Probe().ResetPictureSizeDetailOption(P_SIZESUB_ZOOMPOSITION);
+    for (const Row& r : rows) {
+        EXPECT_EQ(Stored(r.source, r.mode, r.size), r.bReset ? "1,3,1,1,0,0,0,0,1" : "1,3,1,1,1,2,3,4,1")
+            << r.source << " " << r.mode << " " << r.size;
+    }
+    const auto reads = Calls("TIAspectRatioAgent::GetPictureSizeDetailInfo");
+    ASSERT_EQ(reads.size(), 6u * 32u * 4u);
+    for (size_t i : {size_t{0}, size_t{1}, size_t{4}, size_t{128}, reads.size() - 1}) {
+        EXPECT_EQ(reads[i].args, (std::vector<std::string>{std::to_string(i % 128 / 4), std::to_string(i / 128),
+                                                           std::to_string(i % 4)}));
+    }
+    EXPECT_EQ(CountCalls("TIAspectRatioAgent::SetPictureSizeDetailInfo"), 3);
+}
