@@ -72,6 +72,22 @@ TEST_F(SizeControlApply, RefusalsWriteNeitherSinkNorStore) {
     }
 }
 
+// The letterbox size switches the detector on; a report already in hand is
+// applied at once, by the menu and by the signal re-apply alike.
+TEST_F(SizeControlApply, LetterboxSizeAppliesAReportInHand) {
+    for (const bool bSignal : {false, true}) {
+        SCOPED_TRACE(bSignal ? "signal" : "menu");
+        host::Reset();
+        host::SetAgentPictureSize(0, 2, true, PICTURESIZETYPE_21_9_AUTO);
+        TCSizeControl& ctl = Make();
+        ctl.Set21to9SizeInfo({true, false, false, 140, 140});
+        EXPECT_EQ(bSignal ? ctl.SetPictureSize(stream, kDtv) : Menu(ctl, PICTURESIZETYPE_21_9_AUTO), 1);
+        EXPECT_EQ(host::LetterboxDetector(), std::optional<bool>(true));
+        EXPECT_EQ(CountCalls("tv_stream_set_property", "610"), 1);
+        EXPECT_EQ(Sink(), "0,140,1920,800 0,0,1920,1080");
+    }
+}
+
 TEST_F(SizeControlApply, MenuSetterCallsOutsideInOrder) {
     host::SetSysInfoBool(303, true);
     EXPECT_EQ(Menu(Make(), PICTURESIZETYPE_21_9), 1);
@@ -131,6 +147,8 @@ TEST_F(SizeControlApply, PanoramaFollowsSizeStateAndModel) {
         const size_t mark = host::JournalSize();
         ctl.SetPictureSize(stream, kDtv);
         EXPECT_EQ(PropSets(615, mark), row.sets);
+        // Applying panorama never stores the option.
+        EXPECT_EQ(IndexOf("TIAspectRatioAgent::SetPictureSizeDetailInfo", {}, mark), -1);
     }
 }
 

@@ -60,6 +60,10 @@ TEST_F(SizeControlGeometry, AfdTableChoosesSizeAndInputCrop) {
         ASSERT_EQ(crop.size(), 1u);
         EXPECT_EQ(crop[0].args[3], scale[r.entry]);
         EXPECT_EQ(crop[0].args[4], "0,0,1920,1080");
+        // Deciding on the crop mirrors the 16:9 record into the fast-boot store first.
+        const long mirrored = IndexOf("fb_nv_store_screen_config_res", {"0", "2"});
+        EXPECT_GE(mirrored, 0);
+        EXPECT_LT(mirrored, IndexOf("res_lookup_get_video_crop"));
     }
 }
 
