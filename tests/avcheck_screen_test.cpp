@@ -15,7 +15,6 @@
 #include "SizeControl.h"
 #include "host/HostControl.h"
 #include "host_support.h"
-#include "ht/HtRuntime.h"
 
 namespace {
 
@@ -360,61 +359,3 @@ TEST_F(AVCheckScreen, AutoWideSupported) {
 }
 
 }  // namespace
-
-// Which outside calls go through the instrumented call layer (recorded with
-// their argument directions) and which are made directly (not recorded).
-TEST(AVCheckCallLayer, RecordedCallsAndDirections) {
-    // recorded: the argument directions of each recorded call.
-    struct Row { const char* name; std::function<void()> run; std::vector<std::vector<int>> recorded; };
-    const TVStream stream = host::DefaultStream();
-    auto exception = [stream](int source, EExceptionScreenStateType type) {
-        return [=] { TCAVCheck::CheckExceptionScreenState(stream, Key(source, 0x10002, true), type, false); };
-    };
-    auto screenFit = [stream](int product, int source) {
-        return [=] {
-            host::SetOption(24, product);
-            TCAVCheck check;
-            ht::TIStorageManager::Instance()->GetStorage().Clear();
-            bool bCheck = false;
-            check.CheckScreenFitOption(stream, Key(source, 0x10002, true), Info(PICTURESIZETYPE_16_9),
-                                       SCREENFITOPTION_ON, bCheck);
-        };
-    };
-    auto sound = [stream](auto* check) {
-        return [=] {
-            bool bCheck = false;
-            check->CheckAnalogMTS(stream, MULTI_SOUND_MONO, bCheck);
-        };
-    };
-    TCAVCheckATSC atsc;
-    TCAVCheckDVB dvb;
-    const std::vector<Row> rows = {
-        {"MLS", exception(13, EXCEPTION_SCREEN_MLS), {{1, 2}}},
-        {"MHL", exception(13, EXCEPTION_SCREEN_MHL), {{1, 1, 2, 1}}},
-        {"PC flag read is direct", exception(13, EXCEPTION_SCREEN_PC_MODE), {}},
-        {"21:9", exception(0, EXCEPTION_SCREEN_21_9_SUPPORTED), {{1, 2}}},
-        {"3D", exception(13, EXCEPTION_SCREEN_3D), {}}, {"avoc PC mode", screenFit(0, 13), {{1, 2}}},
-        {"tvp PC mode is direct", screenFit(4, 13), {}}, {"ATSC tuner read", sound(&atsc), {{1, 1, 2, 1}}},
-        {"DVB tuner read", sound(&dvb), {{1, 1, 2, 1}}}, {"region rule", [] { TCAVCheck::GetAVCheckRegion(35); }, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        host::Reset();
-        host::SetProp(stream, 20, 1);
-        host::SetRecording(true);
-        ht::TCStorage& store = ht::TIStorageManager::Instance()->GetStorage();
-        store.Clear();
-        row.run();
-        host::SetRecording(false);
-        std::vector<std::vector<int>> recorded;
-        for (const auto& record : store.Records()) {
-            if (record.kind != ht::kRecordBeforeCall) continue;
-            ht::TCCallLocation location;
-            ASSERT_TRUE(store.FindLocation(record.id, location));
-            EXPECT_NE(location.Function().find("TCAVCheck"), std::string::npos);
-            recorded.emplace_back();
-            for (const auto& argument : location.Arguments()) recorded.back().push_back(argument.direction);
-        }
-        EXPECT_EQ(recorded, row.recorded);
-    }
-}
