@@ -16,6 +16,7 @@ using tvav::sizecontrol::CallerName;
 using tvav::sizecontrol::IsAtsc3Stream;
 using tvav::sizecontrol::kClassName;
 using tvav::sizecontrol::kEventPictureSizeChange;
+using tvav::sizecontrol::PlayerStream;
 
 int TCSizeControl::SetSize(TVStream stream, TSAspectRatioKey key, int x, int y, int height, int width) {
     // The whole body under the lock: the window, the caller and the sink
@@ -108,8 +109,8 @@ int TCSizeControl::SetCropVideo(TVStream stream, TSRectInfo src, TSRectInfo dst)
     m_strSetCropVideoCaller = CallerName();
 
     // Panorama off; the result is only recorded by the call layer. A null
-    // stream never reaches the player: m_SetCropVideo reports and refuses it.
-    if (stream != nullptr) {
+    // stream never reaches the player, and m_SetCropVideo then refuses it.
+    if (PlayerStream(stream, __FUNCTION__, __LINE__, m_strHandle, TV_PROPERTY_VIDEO_SINK_PANORAMA)) {
         HT_CALL(tv_stream_set_property, HT_DIRS(1, 1, 1, 1), stream, TV_PROPERTY_VIDEO_SINK_PANORAMA, false, nullptr);
     }
 

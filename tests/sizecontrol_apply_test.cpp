@@ -464,6 +464,9 @@ TEST_F(SizeControlApply, NullStreamNeverReachesThePlayer) {
          [&](TCSizeControl& c) { return c.SetScreenFitOption(nullptr, hdmiFit, SCREENFITOPTION_AUTO, false); }, 0,
          {"m_CheckScreenFitAutowork 757", "m_CheckScreenFitAutowork 758", "m_UpdatePCMode 760",
           "m_CheckScreenFitAutowork 757", "m_CheckScreenFitAutowork 758"}},
+        {"application crop", {1, 0}, [] {},
+         [](TCSizeControl& c) { return c.SetCropVideo(nullptr, TSRectInfo(0, 0, 960, 540), TSRectInfo(0, 0, 960, 540)); },
+         0, {"SetCropVideo 615"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
