@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AVCheckATSC.h"
-#include "AVCheckDVB.h"
-#include "SizeControl.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AVCheckATSC.h>
+#include <tvav/AVCheckDVB.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "host_support.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "AnalogMts.h"
-#include "AnalogMtsATSC.h"
-#include "AnalogMtsDVB.h"
+#include <tvav/AnalogMts.h>
+#include <tvav/AnalogMtsATSC.h>
+#include <tvav/AnalogMtsDVB.h>
 #include "mts_support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "sizecontrol_support.h"
 

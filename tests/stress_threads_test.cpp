@@ -17,9 +17,9 @@
 #include <thread>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AnalogMts.h"
-#include "SizeControl.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AnalogMts.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "sizecontrol_support.h"
 #include "system_info.h"

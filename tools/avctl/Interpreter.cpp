@@ -12,7 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "Picture.h"
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 
 #include "ScriptArgs.h"
