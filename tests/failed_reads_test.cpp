@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AnalogMtsATSC.h"
-#include "AnalogMtsDVB.h"
-#include "SizeControl.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AnalogMtsATSC.h>
+#include <tvav/AnalogMtsDVB.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "host_support.h"
 
