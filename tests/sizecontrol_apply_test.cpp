@@ -161,6 +161,8 @@ TEST_F(SizeControlApply, ScreenFitAutoDecision) {
         {0, 0, [] { host::SetAvocPictureMode(0x10002); }, 1}, {0, 0, [] { host::SetAvocHdrPlus(1); }, 1},
         {0, 0, [] { host::SetAvocPictureMode(0x10002); host::FailAvocPictureMode(); }, 0},
         {0, 9, none, 1}, {0, 0, none, 0}, {0, 5, none, 0}, {3, 10, none, 1}, {1, 2, none, 0}, {-1, 0, none, 0},
+        {0, 8, none, 1}, {0, 2, none, 1}, {0, 10, none, 1}, {1, 10, none, 1}, {3, 9, none, 0}, {2, 7, none, 1},
+        {0, 0, [] { host::SetAvocHdrPlus(1); host::FailAvocHdrPlus(); }, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("avi " + std::to_string(row.avi) + " spd " + std::to_string(row.spd));

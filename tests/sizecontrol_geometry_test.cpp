@@ -174,6 +174,7 @@ TEST_F(SizeControlGeometry, SinkWriteByStreamType) {
         EXPECT_EQ(atsc3 >= 0, r.atsc3);
         EXPECT_EQ(prop >= 0, !r.atsc3);
         EXPECT_EQ(IndexOf("event", {"82", "1", "0"}) > std::max(prop, atsc3), r.eventMgr);
+        for (const auto& event : host::Events()) EXPECT_EQ(event.arg, 0) << event.event;
         const std::string dst = r.bWindow ? "100,50,960,540" : "240,0,1440,1080";
         EXPECT_EQ(Window(ctl), dst);
         EXPECT_EQ(SinkDst(), r.refuse == 0 ? dst : "none");
@@ -230,6 +231,43 @@ TEST_F(SizeControlGeometry, FastBootHandOverOncePerProcess) {
         EXPECT_EXIT(body(), ::testing::ExitedWithCode(0), "");
     }
     GTEST_FLAG_SET(death_test_style, style);
+}
+
+}  // namespace
+
+namespace {
+
+// A still picture whose key has lost its size (a zero width or height) is
+// looked up with the size remembered before; any other key is its own.
+TEST_F(SizeControlGeometry, StillPictureKeepsThePreviousInputSize) {
+    struct Row { bool bStill; unsigned h, v; const char* input; };
+    const Row rows[] = {{true, 0, 1080, "0,0,720,576"}, {true, 1920, 0, "0,0,720,576"},
+                        {true, 1, 1080, "0,0,1,1080"},  {false, 0, 0, "0,0,0,0"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        TCSizeControl& ctl = Make();
+        ctl.SetPrevResolutionInfo(kSd, 720, 576);
+        ctl.SetStillMode(r.bStill);
+        ctl.SetPictureSize(stream, Key(0, 0x10002, true, r.h, r.v), PICTURESIZETYPE_16_9, false);
+        const auto crop = Calls("res_lookup_get_video_crop");
+        ASSERT_EQ(crop.size(), 1u);
+        EXPECT_EQ(crop[0].args[3], r.input);
+    }
+}
+
+// The menu's hand-over to automatic wide applies the signal with the stored
+// 4:3 screen mode (zoom here), not a previewed one.
+TEST_F(SizeControlGeometry, MenuHandOverUsesTheStoredScreenMode) {
+    for (const bool bWss : {false, true}) {
+        SCOPED_TRACE(bWss ? "WSS" : "AFD");
+        host::Reset();
+        host::SetOption(0, 6);
+        host::SetAgentDetailOption(0, 2, 0, Opt(true, SCREENMODE_ZOOM, 0, false));
+        host::SetProp(stream, bWss ? TV_PROPERTY_ANALOG_WSS : TV_PROPERTY_AFD, bWss ? 8 : 9);
+        Make().SetPictureSize(stream, Key(0, kSd, !bWss, 720, 576, 2), PICTURESIZETYPE_16_9, false);
+        EXPECT_TRUE(LogHas(bWss ? "PictureSize[1] , WSS_data=[8]" : "PictureSize[1] ,afd_value[9]"));
+    }
 }
 
 }  // namespace

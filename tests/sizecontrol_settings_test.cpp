@@ -88,7 +88,8 @@ TEST_F(SizeControlSettings, SourceTypesAndGeometryCodes) {
         {9, false, 0x50000, 6}, {10, false, 0x60000, 6}, {12, false, 0x60000, 6}, {13, false, 0x80000, 2},
         {14, true, 0x80000, 3}, {15, false, 0x80000, 4}, {16, false, 0x80000, 5}, {17, false, 0x30000, 6},
         {20, false, 0x70000, 6}, {22, false, 0x70000, 6}, {23, false, 0x30000, 6}, {32, false, 0x1A0000, 6},
-        {33, false, 0xA0000, 6}, {34, false, 0x220000, 6}, {35, false, 0x80000, 6},
+        {33, false, 0xA0000, 6}, {34, false, 0x220000, 6}, {35, false, 0x80000, 6}, {13, true, 0x80000, 2},
+        {15, true, 0x80000, 4}, {16, true, 0x80000, 5},
     };
     Probe ctl;
     for (const Row& row : rows) {
