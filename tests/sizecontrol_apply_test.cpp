@@ -344,6 +344,8 @@ TEST_F(SizeControlZoom, StepRulesAndClamps) {
         {true, C, k1080, {3, 0, 0, 18}, 0, 16, "0,16,0,18"},      {true, C, k1080, {3, 0, 0, 18}, 0, 17, "3,0,0,18"},
         {true, C, k1080, {3, 0, 0, 18}, 0, -30, "0,-30,0,18"},    {true, C, k1080, {3, 0, 0, 18}, 0, -31, "3,0,0,18"},
         {true, U, k1080, {1, 1, 4, 3}, 4, -3, "4,-3,4,3"},        {true, U, k1080, {1, 1, 4, 3}, 5, -4, "1,1,4,3"},
+        // A corrupt stored step: its limits are negated without overflow.
+        {true, U, k1080, {1, 1, INT_MIN, INT_MIN}, 3, -3, "1,1,-2147483648,-2147483648"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(&r - rows);
