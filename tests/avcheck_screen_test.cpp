@@ -52,6 +52,14 @@ protected:
     }
 };
 
+// Picture in picture switched on, at this size.
+Prep Pip(int size) {
+    return [size] {
+        host::SetVconfInt("db/menu/picture/pip/onoff", 1);
+        host::SetVconfInt("db/menu/picture/pip/pipsize", size);
+    };
+}
+
 TEST_F(AVCheckPicture, PictureSizes) {
     const TVStream stream = host::DefaultStream();
     // early: refused before the final message. The refusals by window, MHL,
@@ -65,6 +73,9 @@ TEST_F(AVCheckPicture, PictureSizes) {
         {PcMode(true, 2), 10, 0, 0x5005B, 3, 0, true, false, ""},
         {PcMode(false, 3), 20, 0, 0x10001, 0, 4, true, false, ""},
         {[] { host::SetVconfInt("db/menu/picture/pip/onoff", 1); }, 0, 1, 0x10001, 0, 0, true, false, ""},
+        {Pip(2), 0, 1, 0x10001, 0, 0, false, true, "PIP_ON[1] && PIP Size is side by side[2]"},
+        {Pip(1), 0, 1, 0x10001, 0, 0, true, false, ""},
+        {Pip(4), 0, 1, 0x10001, 0, 0, true, false, ""},
         {kNone, 21, 0, 0x10001, 0, 1, false, false, "case :: ZOOM or CUSTOM. source[21], product_type[0]"},
         {kProduct4, 0, 1, 0x10001, 0, 6, false, false, ""},
         {kProduct4, 13, 0, 0x10001, 0, 6, true, false, ""},

@@ -270,3 +270,32 @@ TEST_F(SizeControlSettings, ResetWalksExactlyTheDesignedKeys) {
     }
     EXPECT_EQ(CountCalls("TIAspectRatioAgent::SetPictureSizeDetailInfo"), 3);
 }
+
+// The option readers of the menu mirror the record they read into the
+// fast-boot store; the zoom readers do not.
+TEST_F(SizeControlSettings, ReadersThatMirrorTheRecord) {
+    struct Row { const char* name; std::function<void(TCSizeControl&, const TSAspectRatioKey&)> read; bool bMirror; };
+    const Row rows[] = {
+        {"auto wide", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; c.GetAutoWideOption(k, b); }, true},
+        {"screen mode", [](TCSizeControl& c, const TSAspectRatioKey& k) { EScreenModeData m; c.GetScreenMode(k, m); },
+         true},
+        {"panorama", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; c.GetPanoramaOption(k, b); }, true},
+        {"zoom size", [](TCSizeControl& c, const TSAspectRatioKey& k) { int w, h; c.GetZoomSize(k, w, h); }, false},
+        {"zoom position", [](TCSizeControl& c, const TSAspectRatioKey& k) { int x, y; c.GetZoomPosition(k, x, y); },
+         false},
+    };
+    const TSAspectRatioKey key = Key(13, 0x10001, false);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::Reset();
+        host::SetAgentPictureSize(13, 2, false, PICTURESIZETYPE_21_9);
+        host::SetAgentDetailOption(13, 2, PICTURESIZETYPE_21_9, Opt(true, 3, 1, true));
+        Probe ctl;
+        row.read(ctl, key);
+        const auto stores = Calls("fb_nv_store_screen_config_res");
+        ASSERT_EQ(stores.size(), row.bMirror ? 1u : 0u);
+        if (row.bMirror) {
+            EXPECT_EQ(stores[0].args[2], "0401ff03010101000000000000000000");
+        }
+    }
+}
