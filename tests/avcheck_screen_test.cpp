@@ -70,6 +70,12 @@ TEST_F(AVCheckPicture, PictureSizes) {
     const std::vector<Row> rows = {
         {kNone, 0, 1, 0x10001, 0, 7, false, true, "It is not supported p.size type [7]"},
         {PcMode(true, 2), 13, 0, 0x10001, 0, 0, true, false, ""},
+        // Screen mirroring refuses every size on the external inputs 13-16 and 20-22 only.
+        {PcMode(true, 3), 16, 0, 0x10001, 0, 0, false, true, "ScreenMirroring case[3]"},
+        {PcMode(true, 3), 20, 0, 0x10001, 0, 0, false, true, "ScreenMirroring case[3]"},
+        {PcMode(true, 3), 22, 0, 0x10001, 0, 0, false, true, "ScreenMirroring case[3]"},
+        {PcMode(true, 3), 17, 0, 0x10001, 0, 0, true, false, ""},
+        {PcMode(true, 3), 23, 0, 0x10001, 0, 0, true, false, ""},
         {PcMode(true, 2), 10, 0, 0x5005B, 3, 0, true, false, ""},
         {PcMode(false, 3), 20, 0, 0x10001, 0, 4, true, false, ""},
         {[] { host::SetVconfInt("db/menu/picture/pip/onoff", 1); }, 0, 1, 0x10001, 0, 0, true, false, ""},

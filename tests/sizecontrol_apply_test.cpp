@@ -88,6 +88,23 @@ TEST_F(SizeControlApply, LetterboxSizeAppliesAReportInHand) {
     }
 }
 
+// The detector's report applies on digital keys and on the external inputs
+// 13-16, which also wait while the panel supports 21:9 but does not show it.
+TEST_F(SizeControlApply, LetterboxReportBySource) {
+    struct Row { int source; bool dtv, bSupport, bOutput; int result; };
+    const Row rows[] = {{13, false, false, false, 1}, {14, false, false, false, 1}, {15, false, false, false, 1},
+                        {16, false, false, false, 1}, {17, false, false, false, 0}, {12, false, false, false, 0},
+                        {15, false, true, false, 0},  {15, false, true, true, 1},   {0, true, true, false, 1}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        host::SetAgentPictureSize(r.source, 2, r.dtv, PICTURESIZETYPE_21_9_AUTO);
+        host::SetProp(stream, 763, r.bSupport);
+        host::SetProp(stream, 764, r.bOutput);
+        EXPECT_EQ(Make().Set21to9_AutoSize(stream, Key(r.source, 0x10002, r.dtv), false, false, 140, 140), r.result);
+    }
+}
+
 TEST_F(SizeControlApply, MenuSetterCallsOutsideInOrder) {
     host::SetSysInfoBool(303, true);
     EXPECT_EQ(Menu(Make(), PICTURESIZETYPE_21_9), 1);

@@ -253,6 +253,7 @@ TEST_F(SizeControlGeometry, StillPictureKeepsThePreviousInputSize) {
         const auto crop = Calls("res_lookup_get_video_crop");
         ASSERT_EQ(crop.size(), 1u);
         EXPECT_EQ(crop[0].args[3], r.input);
+        EXPECT_EQ(LogHas("resolutionInfo is Wrong!!"), !r.bStill && r.h * r.v == 0);
     }
 }
 
@@ -267,6 +268,37 @@ TEST_F(SizeControlGeometry, MenuHandOverUsesTheStoredScreenMode) {
         host::SetProp(stream, bWss ? TV_PROPERTY_ANALOG_WSS : TV_PROPERTY_AFD, bWss ? 8 : 9);
         Make().SetPictureSize(stream, Key(0, kSd, !bWss, 720, 576, 2), PICTURESIZETYPE_16_9, false);
         EXPECT_TRUE(LogHas(bWss ? "PictureSize[1] , WSS_data=[8]" : "PictureSize[1] ,afd_value[9]"));
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// The crop lookup is told to fit the screen when the option is on, and on the
+// external inputs also when they show a PC timing or an MHL device.
+TEST_F(SizeControlGeometry, CropLookupScreenFitFlag) {
+    struct Row { int source; bool dtv; int fit; std::function<void()> setup; const char* flag; };
+    const auto none = [] {};
+    const Row rows[] = {
+        {13, false, 0, none, "0"},
+        {13, false, 1, none, "1"},
+        {13, false, 0, [this] { host::SetProp(stream, 760, 1); }, "1"},
+        {13, false, 0, [this] { host::SetProp(stream, 759, 1); }, "1"},
+        {10, false, 0, [this] { host::SetProp(stream, 760, 1); }, "1"},
+        {0, true, 0, [this] { host::SetProp(stream, 759, 1); }, "0"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        host::SetOption(24, 4);  // this product reads the PC flag from the stream
+        r.setup();
+        host::SetAgentPictureSize(r.source, 2, r.dtv, PICTURESIZETYPE_16_9);
+        host::SetAgentDetailOption(r.source, 2, 0, Opt(false, 0, r.fit, false));
+        Make().SetPictureSize(stream, Key(r.source, 0x10002, r.dtv), PICTURESIZETYPE_16_9, false);
+        const auto crop = Calls("res_lookup_get_video_crop");
+        ASSERT_FALSE(crop.empty());
+        EXPECT_EQ(crop.back().args[9], r.flag);
     }
 }
 

@@ -73,10 +73,14 @@ TEST_F(SizeControlSettings, PlatformResolutionType) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(&row - rows);
-        host::SetOption(29, row.option29);
-        KOVAResolutionType_k type = -1;
-        EXPECT_EQ(Probe().t_GetKOVAResolutionType(Key(row.source, row.res, row.dtv), type), 1);
-        EXPECT_EQ(type, row.type);
+        // Option 29 picks the second type of the pairs 5/6, 7/8 and 9/10 only.
+        for (const bool bFlip : {false, true}) {
+            if (bFlip && row.type >= 5 && row.type <= 10) continue;
+            host::SetOption(29, row.option29 != bFlip);
+            KOVAResolutionType_k type = -1;
+            EXPECT_EQ(Probe().t_GetKOVAResolutionType(Key(row.source, row.res, row.dtv), type), 1);
+            EXPECT_EQ(type, row.type);
+        }
     }
 }
 
@@ -297,5 +301,27 @@ TEST_F(SizeControlSettings, ReadersThatMirrorTheRecord) {
         if (row.bMirror) {
             EXPECT_EQ(stores[0].args[2], "0401ff03010101000000000000000000");
         }
+    }
+}
+
+// The reset's defaults by region and country (-1: the country unreadable):
+// sub-menu 0 sets automatic wide, 1 the 4:3 screen mode, others store back.
+TEST_F(SizeControlSettings, ResetDefaultsByRegionAndCountry) {
+    struct Row { int region, country, subMenu; const char* fields; };
+    const Row rows[] = {
+        {6, 5, 0, "1,1,1,1,1,2,3,4,0"},  {9, 23, 0, "0,1,1,1,1,2,3,4,0"}, {9, 5, 0, "1,1,1,1,1,2,3,4,0"},
+        {9, -1, 0, "1,1,1,1,1,2,3,4,0"}, {8, 5, 0, "0,1,1,1,1,2,3,4,0"},  {11, 5, 0, "1,1,1,1,1,2,3,4,0"},
+        {33, 5, 0, "1,1,1,1,1,2,3,4,0"}, {6, 7, 1, "0,3,1,1,1,2,3,4,0"},  {6, 16, 1, "0,3,1,1,1,2,3,4,0"},
+        {6, 8, 1, "0,0,1,1,1,2,3,4,0"},  {6, -1, 1, "0,0,1,1,1,2,3,4,0"}, {8, 7, 1, "0,0,1,1,1,2,3,4,0"},
+        {6, 7, 2, "0,1,1,1,1,2,3,4,0"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        host::SetOption(0, r.region);
+        if (r.country >= 0) host::SetSpecTag(1, r.country);
+        host::SetAgentDetailOption(0, 0, 0, Opt(false, 1, 1, false, 1, 2, 3, 4));
+        Probe().ResetPictureSizeDetailOption(static_cast<EPictureSizeSubMenuType>(r.subMenu));
+        EXPECT_EQ(Stored(0, 0, 0), r.fields);
     }
 }
