@@ -3,7 +3,9 @@
 # call), runs it and compares its output with EXPECTED. WORK_DIR is removed
 # whatever the outcome, and the build tree's install_manifest.txt, which the
 # install rewrites, is put back as it was. With SANITIZE the consumer is built
-# with the library's sanitizers, whose runtime must come first.
+# with the library's sanitizers, whose runtime must come first. A cross build
+# passes its TOOLCHAIN file, CROSS_PREFIX and SYSROOT, with which the consumer
+# is built, and the EMULATOR command that runs it (empty: run directly).
 set(manifest ${BUILD_DIR}/install_manifest.txt)
 function(cleanup)
   file(REMOVE ${manifest})
@@ -27,6 +29,15 @@ set(cxxflags)
 if(SANITIZE)
   set(cxxflags -fsanitize=${SANITIZE})
 endif()
+set(cross)
+if(TOOLCHAIN)
+  set(cross -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DTVAV_CROSS_PREFIX=${CROSS_PREFIX})
+  if(SYSROOT)
+    list(APPEND cross -DCMAKE_SYSROOT=${SYSROOT} -DCMAKE_FIND_ROOT_PATH=${prefix})
+    list(APPEND cxxflags --sysroot=${SYSROOT})
+  endif()
+endif()
+separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 if(EXISTS ${manifest})
@@ -36,9 +47,9 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 if(MODE STREQUAL "cmake")
   run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${WORK_DIR}/build -DCMAKE_PREFIX_PATH=${prefix}
-      -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${cxxflags}")
+      -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${cxxflags}" ${cross})
   run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
-  run(${WORK_DIR}/build/consumer)
+  run(${emulator} ${WORK_DIR}/build/consumer)
 else()
   file(GLOB_RECURSE pcfile ${prefix}/tvav.pc)
   get_filename_component(pcdir "${pcfile}" DIRECTORY)
@@ -47,7 +58,7 @@ else()
   separate_arguments(flags UNIX_COMMAND "${out}")
   run(${CXX} -std=c++17 ${cxxflags} ${SOURCE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/consumer)
   get_filename_component(libdir "${pcdir}" DIRECTORY)
-  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${WORK_DIR}/consumer)
+  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${emulator} ${WORK_DIR}/consumer)
 endif()
 
 cleanup()
