@@ -28,7 +28,8 @@ endif()
 # ctest runs the target's programs through the emulator, and so do the tests
 # that start a program themselves. The emulator finds the target's C library
 # on its own (the multiarch one, /lib/ld-linux-*); an SDK's sysroot is passed
-# with -L. Empty TVAV_EMULATOR: the tests run where they are built (on the TV).
+# with -L. -DTVAV_EMULATOR=CMD chooses another; with none, build without tests
+# (-DTVAV_BUILD_TESTS=OFF): the build lists the tests by running the programs.
 if(NOT DEFINED TVAV_EMULATOR)
   find_program(TVAV_QEMU ${TVAV_TARGET_QEMU})
   if(TVAV_QEMU)
