@@ -10,9 +10,9 @@ set(TVAV_CROSS_PREFIX "${TVAV_TARGET_TRIPLET}-" CACHE STRING
   "Cross compiler prefix: PREFIXgcc and PREFIXg++ are the compilers")
 set(CMAKE_C_COMPILER "${TVAV_CROSS_PREFIX}gcc")
 set(CMAKE_CXX_COMPILER "${TVAV_CROSS_PREFIX}g++")
-# The consumer tests configure a project of their own with this file: they
-# must get the same compiler and sysroot.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TVAV_CROSS_PREFIX TVAV_EMULATOR)
+# CMake's compiler checks read this file again in projects of their own: they
+# must get the same prefix.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES TVAV_CROSS_PREFIX)
 
 if(CMAKE_SYSROOT)
   # A vendor SDK: libraries and headers only from its sysroot, programs from the host.
