@@ -2,7 +2,7 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps build demo test sanitize tsan bench fuzz fuzz-smoke scenarios clean
+.PHONY: deps build demo test cross-test sanitize tsan bench fuzz fuzz-smoke scenarios clean
 
 deps:
 	@bash scripts/install-deps
@@ -19,6 +19,18 @@ test: build
 
 scenarios: build
 	@./build/bin/avctl run scenarios/*.avs
+
+# The TV's processors: ARCH=armhf (32-bit, the common case) or arm64. Debian's
+# cross compiler builds into build-ARCH/ and ctest runs the whole suite,
+# scenarios included, under qemu-user.
+ARCH ?= armhf
+cross-test:
+	@case "$(ARCH)" in armhf|arm64) ;; *) echo "cross-test: ARCH must be armhf or arm64" >&2; exit 2 ;; esac
+	@bash scripts/install-deps --cross $(ARCH)
+	@cmake -S . -B build-$(ARCH) -DCMAKE_BUILD_TYPE=Release \
+		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/toolchains/$(ARCH).cmake $(CMAKE_FLAGS) >/dev/null
+	@cmake --build build-$(ARCH) -j $(JOBS)
+	@cd build-$(ARCH) && ctest --output-on-failure -j $(JOBS)
 
 # AddressSanitizer + UndefinedBehaviorSanitizer, whole suite.
 sanitize: deps
@@ -54,4 +66,4 @@ fuzz-smoke: fuzz
 	@bash scripts/fuzz-run $(FUZZ_SECONDS)
 
 clean:
-	rm -rf build build-asan build-tsan build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-bench build-fuzz build-armhf build-arm64

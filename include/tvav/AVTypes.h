@@ -1,6 +1,7 @@
 // Records and enumerations exchanged across the AV module's interface.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "TCFramework.h"
@@ -109,6 +110,13 @@ struct TSPictureSizeOption {
     int32_t offsetWidth = 0;
     bool bPanoramaOption = false;
 };
+// The aspect-ratio agent stores the record as it is: the same layout on every
+// processor (bools one byte, 32-bit values on 4-byte boundaries).
+static_assert(sizeof(TSPictureSizeOption) == 36 && offsetof(TSPictureSizeOption, screenMode) == 4 &&
+                  offsetof(TSPictureSizeOption, screenFit) == 8 && offsetof(TSPictureSizeOption, bOffset) == 12 &&
+                  offsetof(TSPictureSizeOption, offsetX) == 16 && offsetof(TSPictureSizeOption, offsetWidth) == 28 &&
+                  offsetof(TSPictureSizeOption, bPanoramaOption) == 32,
+              "TSPictureSizeOption: the stored layout");
 
 // 21:9 letterbox detection result.
 struct TS21to9SizeInfo {

@@ -1,6 +1,7 @@
 // Fast-boot non-volatile configuration store.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 struct fb_zoom_offset_t {
@@ -22,7 +23,14 @@ struct FB_SCREEN_CONFIG {
     uint8_t padding;
     fb_zoom_offset_t fb_zoom_offset;
 };
+// The fast-boot server reads these bytes: the same layout on every processor.
 static_assert(sizeof(FB_SCREEN_CONFIG) == 16, "FB_SCREEN_CONFIG is 16 bytes");
+static_assert(offsetof(FB_SCREEN_CONFIG, panorama) == 6 && offsetof(FB_SCREEN_CONFIG, padding) == 7 &&
+                  offsetof(FB_SCREEN_CONFIG, fb_zoom_offset) == 8,
+              "FB_SCREEN_CONFIG: one byte per option at 0..6, the zoom offset at 8");
+static_assert(offsetof(fb_zoom_offset_t, y) == 2 && offsetof(fb_zoom_offset_t, height) == 4 &&
+                  offsetof(fb_zoom_offset_t, width) == 6 && sizeof(fb_zoom_offset_t) == 8,
+              "fb_zoom_offset_t: x, y, height, width as 16-bit values");
 
 // 4-byte audio record; byte 3 is the analog sound code.
 struct FB_AUDIO_CONFIG {

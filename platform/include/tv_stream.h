@@ -1,6 +1,7 @@
 // Media player stream interface: tuner and video sink properties.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 typedef void* TVStream;
@@ -60,6 +61,10 @@ struct TvStreamXvideoSrcDstRect {
     int32_t dst_width;
     int32_t dst_height;
 };
+// The sink reads the record by these offsets on every processor.
+static_assert(sizeof(TvStreamXvideoSrcDstRect) == 32 && offsetof(TvStreamXvideoSrcDstRect, src_height) == 12 &&
+                  offsetof(TvStreamXvideoSrcDstRect, dst_x) == 16 && offsetof(TvStreamXvideoSrcDstRect, dst_height) == 28,
+              "TvStreamXvideoSrcDstRect: source then destination, eight 32-bit values");
 
 extern "C" {
 // Variadic: one property id, one value pointer (get) or value (set), then a

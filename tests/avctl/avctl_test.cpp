@@ -199,7 +199,7 @@ struct Outcome { int status; std::string output; };
 // Standard error joins the output unless only standard output is compared
 // exactly (sanitizer builds report on standard error at exit).
 Outcome RunAvctl(const std::string& args, bool withStderr = true) {
-    const std::string command = std::string(AVCTL_BINARY) + " " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
+    const std::string command = std::string(AVCTL_COMMAND) + " " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
     FILE* pipe = popen(command.c_str(), "r");
     Outcome o{-1, ""};
     if (pipe == nullptr) {

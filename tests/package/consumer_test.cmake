@@ -15,7 +15,9 @@
 # WORK_DIR is removed whatever the outcome, and the build tree's
 # install_manifest.txt, which the install rewrites, is put back as it was. With
 # SANITIZE the programs are built with the library's sanitizers, whose runtime
-# must come first.
+# must come first. A cross build passes its TOOLCHAIN file, CROSS_PREFIX and
+# SYSROOT, with which the programs are built, and the EMULATOR command that
+# runs them (empty: run directly).
 set(manifest ${BUILD_DIR}/install_manifest.txt)
 function(cleanup)
   file(REMOVE ${manifest})
@@ -49,6 +51,16 @@ set(cxxflags)
 if(SANITIZE)
   set(cxxflags -fsanitize=${SANITIZE})
 endif()
+set(cross)
+set(sysroot)
+if(TOOLCHAIN)
+  set(cross -DCMAKE_TOOLCHAIN_FILE=${TOOLCHAIN} -DTVAV_CROSS_PREFIX=${CROSS_PREFIX})
+  if(SYSROOT)
+    list(APPEND cross -DCMAKE_SYSROOT=${SYSROOT} -DCMAKE_FIND_ROOT_PATH=${prefix})
+    set(sysroot --sysroot=${SYSROOT})
+  endif()
+endif()
+separate_arguments(emulator UNIX_COMMAND "${EMULATOR}")
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 if(EXISTS ${manifest})
@@ -102,11 +114,11 @@ target_link_libraries(only_tvav PRIVATE tvav::tvav)
     endif()
     run(${CMAKE_COMMAND} -S ${source} -B ${WORK_DIR}/build-${project} -DCMAKE_PREFIX_PATH=${prefix}
         -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Boost=ON
-        -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${cxxflags}")
+        -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS=${cxxflags}" ${cross})
     run(${CMAKE_COMMAND} --build ${WORK_DIR}/build-${project})
   endforeach()
-  run(${WORK_DIR}/build-only-tvav/only_tvav)
-  run(${WORK_DIR}/build-consumer/consumer)
+  run(${emulator} ${WORK_DIR}/build-only-tvav/only_tvav)
+  run(${emulator} ${WORK_DIR}/build-consumer/consumer)
   expect_output("consumer")
 else()
   file(GLOB_RECURSE pcfile ${prefix}/tvav.pc)
@@ -114,17 +126,18 @@ else()
   set(ENV{PKG_CONFIG_PATH} ${pcdir})
   run(pkg-config --cflags --libs tvav)
   separate_arguments(flags UNIX_COMMAND "${out}")
-  run(${CXX} -std=c++17 ${cxxflags} ${WORK_DIR}/only-tvav/only_tvav.cpp ${flags} -o ${WORK_DIR}/only_tvav)
+  run(${CXX} -std=c++17 ${cxxflags} ${sysroot} ${WORK_DIR}/only-tvav/only_tvav.cpp ${flags} -o ${WORK_DIR}/only_tvav)
 
   run(pkg-config --variable=libdir tvav)
   string(STRIP "${out}" libdir)
   run(pkg-config --cflags --libs tvav tvav-host)
   separate_arguments(flags UNIX_COMMAND "${out}")
-  run(${CXX} -std=c++17 ${cxxflags} ${SOURCE_DIR}/main.cpp ${flags} -Wl,-rpath,${libdir} -o ${WORK_DIR}/consumer-rpath)
-  run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${WORK_DIR}/consumer-rpath)
+  run(${CXX} -std=c++17 ${cxxflags} ${sysroot} ${SOURCE_DIR}/main.cpp ${flags} -Wl,-rpath,${libdir}
+      -o ${WORK_DIR}/consumer-rpath)
+  run(${CMAKE_COMMAND} -E env --unset=LD_LIBRARY_PATH ${emulator} ${WORK_DIR}/consumer-rpath)
   expect_output("consumer built with -Wl,-rpath")
-  run(${CXX} -std=c++17 ${cxxflags} ${SOURCE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/consumer)
-  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${WORK_DIR}/consumer)
+  run(${CXX} -std=c++17 ${cxxflags} ${sysroot} ${SOURCE_DIR}/main.cpp ${flags} -o ${WORK_DIR}/consumer)
+  run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${libdir} ${emulator} ${WORK_DIR}/consumer)
   expect_output("consumer run with LD_LIBRARY_PATH")
 endif()
 
