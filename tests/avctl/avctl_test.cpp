@@ -269,8 +269,47 @@ TEST(AvctlRun, CountsFilesAndFailsAtTheRightLine) {
 
     o = RunAvctl("run /nonexistent/file.avs");
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.output.find("FAIL /nonexistent/file.avs\n/nonexistent/file.avs:0: error: cannot open file"),
-              std::string::npos);
+    EXPECT_NE(o.output.find("FAIL /nonexistent/file.avs\n/nonexistent/file.avs: error: No such file or directory\n"),
+              std::string::npos)
+        << o.output;
+}
+
+// A run never reports a pass it did not check: a folder runs each *.avs in
+// it in name order, a file with no expectation fails, a folder without
+// scenarios fails; standard input is a file like any other.
+TEST(AvctlRun, FoldersRunTheirScenariosAndAFileThatChecksNothingFails) {
+    const std::string dir = ScratchDir() + "folder/";
+    std::filesystem::create_directories(dir + "sub.avs");  // a folder is not a scenario, even so named
+    std::ofstream(dir + "b.avs") << "GetSize\nexpect result 1\n";
+    std::ofstream(dir + "a.avs") << "# set-up only\noption 0 1\nGetSize\n";
+    std::ofstream(dir + "c.avs") << "";
+    std::ofstream(dir + "notes.txt") << "GetSize\nexpect result 0\n";
+    Outcome o = RunAvctl("run " + dir, false);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.output, "FAIL " + dir + "a.avs\n" + dir + "a.avs: no expectation checked\nPASS " + dir + "b.avs\nFAIL " +
+                            dir + "c.avs\n" + dir + "c.avs: no expectation checked\n1 passed, 2 failed\n");
+
+    std::filesystem::create_directories(dir + "empty");
+    o = RunAvctl("run " + dir + "empty", false);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.output, "FAIL " + dir + "empty\n" + dir + "empty: error: no *.avs file in this folder\n0 passed, 1 failed\n");
+
+    o = RunAvctl("run - < " + dir + "b.avs", false);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.output, "PASS -\n1 passed, 0 failed\n");
+    o = RunAvctl("freeze - < " + dir + "b.avs", false);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.output, "GetSize\nexpect result 1\nexpect out x 0\nexpect out y 0\nexpect out height 1080\n"
+                        "expect out width 1920\nexpect no-sink-write\n");
+
+    // The plain form and freeze take one file: a folder is a usage error,
+    // and freeze writes nothing.
+    for (const std::string& command : {dir, "freeze " + dir + " -o " + dir + "out.avs"}) {
+        o = RunAvctl(command);
+        EXPECT_EQ(o.status, 2) << command;
+        EXPECT_NE(o.output.find(dir + ": error: is a folder, not a scenario file\n"), std::string::npos) << command;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "out.avs"));
 }
 
 TEST(AvctlProgram, ScriptOutputTraceAndJson) {

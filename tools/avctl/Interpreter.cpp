@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <optional>
 
 #include <nlohmann/json.hpp>
 
+#include "OutputCapture.h"
 #include "Picture.h"
 #include "SizeControl.h"
 #include "host/HostControl.h"
@@ -24,7 +26,9 @@ using namespace script;
 
 Interpreter::Interpreter(std::ostream& out, const Options& options) : m_out(out), m_options(options) {
     host::Reset();
-    host::SetLogThreshold(options.logLevel);
+    // Log lines are shown here (ShowLogs), on the console's own standard
+    // error, rather than printed by the stand-in, whose prints are captured.
+    host::SetLogThreshold(-1);
     m_stream = host::DefaultStream();
     m_context.key.source = 0;
     m_context.key.dtv = true;
@@ -295,6 +299,7 @@ void Interpreter::PrintHelp() {
     for (const auto& c : CommandHelp()) {
         m_out << "  " << c.second << "\n";
     }
+    m_out << "  quit | exit (at the prompt; Ctrl-D too)\n";
     m_out << "Operations: NAME ARG... prints NAME => RESULT out=value...; the current stream, key\n"
              "and handle are passed where an operation takes them; write Class::NAME when a name\n"
              "belongs to several classes.\n";
@@ -332,21 +337,31 @@ void Interpreter::CallOperation(const std::string& name, const Args& args) {
     if (known) {
         w.stateBefore = static_cast<int>(TCSizeControl::GetInstance(m_context.handle)->GetCurrentScreenState());
     }
-    w.journalFrom = host::JournalSize();
-    w.logFrom = host::LogSize();
+    // Only this operation's journal and log are kept.
+    ShowLogs();
+    ShowStrayPrints();
+    host::ClearJournal();
+    host::ClearLog();
+    host::ClearPerfMarkers();
+    m_logsShown = 0;
     w.assertFrom = host::AssertCount();
     w.eventFrom = host::Events().size();
     w.result = call(m_context);
-    w.journalTo = host::JournalSize();
-    w.logTo = host::LogSize();
+    w.journal = host::Journal();
+    if (OutputCapture* capture = OutputCapture::Current()) {
+        const auto printed = capture->Take();
+        w.journal.insert(w.journal.end(), printed.begin(), printed.end());
+    }
+    w.logs = host::LogLines();
     w.assertTo = host::AssertCount();
     w.eventTo = host::Events().size();
-    m_window = w;
+    m_window = std::move(w);
     ++m_operationCount;
     if (!known && op.owner == kSizeControlClass) {
         m_controllers.push_back(m_context.handle);
     }
-    NoteAfdWss(name, args, w.journalFrom, w.journalTo);
+    NoteAfdWss(name, args, m_window.journal);
+    ShowLogs();
     PrintOperation();
 }
 
@@ -355,7 +370,7 @@ void Interpreter::PrintOperation() {
         return;
     }
     const Window& w = m_window;
-    const auto journal = JournalBetween(w.journalFrom, w.journalTo);
+    const auto& journal = w.journal;
     if (m_options.json) {
         // Numbers and booleans typed, everything else (rectangles, records,
         // objects) as printed; journal entries exactly as the journal writes them.
@@ -383,7 +398,7 @@ void Interpreter::PrintOperation() {
         }
     }
     if (m_options.operationLogLevel >= 0) {
-        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+        for (const auto& l : w.logs) {
             if (l.level <= m_options.operationLogLevel) {
                 std::string text = l.text;
                 while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
@@ -414,7 +429,9 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
         } else {
             throw ParseError("unknown command '" + word + "' (try help)");
         }
+        ShowLogs();
     } catch (const ParseError& e) {
+        ShowLogs();
         ++m_errors;
         const std::string msg = file + ":" + std::to_string(lineNo) + ": error: " + e.what();
         if (m_options.json) {
@@ -456,12 +473,51 @@ bool Interpreter::Run(std::istream& in, const std::string& file, bool stopOnErro
 constexpr int kAfdProperty = 505;
 constexpr int kWssProperty = 47;
 
-void Interpreter::NoteAfdWss(const std::string& name, const Args& args, size_t journalFrom, size_t journalTo) {
+void Interpreter::ShowLogs() {
+    if (m_options.logLevel < 0) {
+        return;
+    }
+    std::cout.flush();
+    const auto lines = host::LogSince(m_logsShown);
+    m_logsShown += lines.size();
+    for (const host::LogLine& l : lines) {
+        if (l.level <= m_options.logLevel) {
+            std::cerr << "[L" << l.level << " m" << l.module << " " << l.function << ":" << l.line << "] " << l.text
+                      << "\n";
+        }
+    }
+    const auto asserts = host::Asserts();
+    for (; m_assertsShown < asserts.size(); ++m_assertsShown) {
+        const host::AssertReport& r = asserts[m_assertsShown];
+        std::cerr << "[ASSERT] " << r.expression << " (" << r.file << ":" << r.line << ")\n";
+    }
+    std::cerr.flush();
+}
+
+void Interpreter::ShowStrayPrints() {
+    OutputCapture* capture = OutputCapture::Current();
+    if (capture == nullptr) {
+        return;
+    }
+    for (const auto& e : capture->Take()) {
+        if (m_options.quiet || !(m_options.trace || m_options.json)) {
+            continue;
+        }
+        if (m_options.json) {
+            m_out << nlohmann::ordered_json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
+        } else {
+            m_out << "    | " << host::FormatJournalEntry(e) << "\n";
+        }
+    }
+}
+
+void Interpreter::NoteAfdWss(const std::string& name, const Args& args,
+                             const std::vector<host::JournalEntry>& journal) {
     if ((name == "ChangeVideoSizeByAFD" || name == "ChangeVideoSizeByWSS") && !args.empty()) {
         m_lastAfdWss = std::string(name == "ChangeVideoSizeByAFD" ? "AFD " : "WSS ") + args[0].text;
         return;
     }
-    for (const auto& e : JournalBetween(journalFrom, journalTo)) {
+    for (const auto& e : journal) {
         if (e.name != "tv_stream_get_property" || e.args.empty() || e.result != "0") {
             continue;
         }
