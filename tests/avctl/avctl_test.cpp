@@ -1,6 +1,7 @@
 // The scenario console: language, error reports, expectation matching and
 // the run mode's verdicts and exit status.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "Freeze.h"
 #include "Interpreter.h"
@@ -123,7 +126,13 @@ TEST(AvctlInterpreter, ReportsUnparsableLinesWithFileLineAndReason) {
          "bad screen record '00112233445566778899aabbccddee_f' (32 hexadecimal digits, __ for any byte)"},
         {"expect fb 0 0 0011", "bad screen record"},
         {"expect lbd maybe", "wrong arguments for 'expect lbd'"},
+        // Bad bytes are quoted escaped; well-formed UTF-8 stays as it is.
+        {"frob\x01\xff\xc3\xa9\xed\xa0\x80 1", "unknown command 'frob\\x01\\xff\xc3\xa9\\xed\\xa0\\x80'"},
     };
+    // An editor's byte-order mark before the first line is no part of it.
+    Interpreter::Status status;
+    EXPECT_EQ(RunLines({"\xEF\xBB\xBFoption 0 1", "GetSize"}, &status), "");
+    EXPECT_EQ(status, Interpreter::Status::Ok);
     for (const Case& c : cases) {
         Interpreter::Status s;
         const std::string out = RunLines({"# first line", c.line}, &s);
@@ -333,6 +342,32 @@ TEST(AvctlProgram, ScriptOutputTraceAndJson) {
     EXPECT_NE(o.output.find(failing + ":2: expected result 0, got 1"), std::string::npos);
 }
 
+// With --json standard output holds only JSON Lines, whatever the library
+// prints (its prints are journal entries "stdout" and "stderr").
+TEST(AvctlProgram, JsonOutputOfEveryScenarioParsesLineByLine) {
+    int scenarios = 0;
+    bool printSeen = false;
+    for (const auto& entry : std::filesystem::directory_iterator(SCENARIO_DIR)) {
+        if (entry.path().extension() != ".avs") {
+            continue;
+        }
+        ++scenarios;
+        const Outcome o = RunAvctl("--json " + entry.path().string(), false);
+        EXPECT_EQ(o.status, 0) << entry.path();
+        std::istringstream lines(o.output);
+        int records = 0;
+        for (std::string line; std::getline(lines, line); ++records) {
+            const auto value = nlohmann::json::parse(line, nullptr, false);
+            ASSERT_TRUE(value.is_object()) << entry.path() << " line " << records + 1 << ": " << line;
+            printSeen = printSeen || (value.contains("call") && value["call"] == "stdout" &&
+                                      value["args"][0] == "ASSERT!, Func:TCSizeControl::SetSize");
+        }
+        EXPECT_GT(records, 10) << entry.path();
+    }
+    EXPECT_GE(scenarios, 9);
+    EXPECT_TRUE(printSeen);
+}
+
 TEST(AvctlProgram, ScriptFilesStopAtTheFirstErrorStandardInputGoesOn) {
     const std::string text = "GetSize\nbogus\nGetCropVideoInfo\n";
     const std::string script = WriteTemp("stop.avs", text);
@@ -376,6 +411,45 @@ TEST(AvctlProgram, DemoWritesItsTranscriptPicturesAndIndex) {
     // The first picture: after the menu's 4:3, with the panel's 21:9 output switched off.
     EXPECT_NE(read("picture-01.svg").find("picture size 3 (4:3)  |  screen state 0  |  no AFD/WSS seen  |  21:9 output off (0)"),
               std::string::npos);
+}
+
+// Peak resident memory, in KB, of avctl running a script of `operations`
+// picture-size changes (each journals a few dozen outside calls).
+long PeakKilobytes(int operations) {
+    const std::string script = ScratchDir() + "long" + std::to_string(operations) + ".avs";
+    {
+        std::ofstream out(script);
+        out << "option 0 1\nhandle 1 0\n";
+        for (int i = 0; i < operations; i += 2) {
+            out << "SetPictureSize 3 true\nSetPictureSize 0 true\n";
+        }
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Freed memory goes back at once, also under AddressSanitizer.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        const std::string options = std::string(asan != nullptr ? asan : "") + ":quarantine_size_mb=1";
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        freopen("/dev/null", "w", stdout);
+        execl(AVCTL_BINARY, AVCTL_BINARY, script.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        ADD_FAILURE() << "avctl failed on " << script;
+        return -1;
+    }
+    return usage.ru_maxrss;
+}
+
+// Only the last operation's journal is kept: ten times the operations stay
+// within a few megabytes (keeping every entry took about 25 KB each).
+TEST(AvctlProgram, MemoryStaysFlatOverALongScript) {
+    const long small = PeakKilobytes(1000);
+    const long large = PeakKilobytes(10000);
+    ASSERT_GT(small, 0);
+    EXPECT_LT(large, small + 16 * 1024) << "1,000 operations: " << small << " KB, 10,000: " << large << " KB";
 }
 
 // "option N unset" undoes "option N V" (the other unset forms are used by the

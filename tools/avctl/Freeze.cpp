@@ -58,10 +58,10 @@ bool Freeze(std::istream& in, const std::string& file, const Options& runOptions
         ++lineNo;
         bool expectation = false;
         try {
-            const std::vector<Token> tokens = Tokenize(line);
+            const std::vector<Token> tokens = Tokenize(lineNo == 1 ? WithoutByteOrderMark(line) : line);
             expectation = !tokens.empty() && !tokens[0].quoted && tokens[0].text == "expect";
         } catch (const ParseError& e) {
-            err << file << ":" << lineNo << ": error: " << e.what() << "\n";
+            err << file << ":" << lineNo << ": error: " << Printable(e.what()) << "\n";
             return false;
         }
         const bool keep = expectation && EndsWithKeep(line);

@@ -23,6 +23,15 @@ namespace avctl {
 
 using namespace script;
 
+namespace {
+
+// One JSON Lines record; text that is not UTF-8 never stops the output.
+std::string JsonLine(const nlohmann::ordered_json& value) {
+    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+}  // namespace
+
 
 Interpreter::Interpreter(std::ostream& out, const Options& options) : m_out(out), m_options(options) {
     host::Reset();
@@ -318,7 +327,7 @@ void Interpreter::Say(const std::string& text) {
         return;
     }
     if (m_options.json) {
-        m_out << nlohmann::ordered_json{{"say", text}}.dump() << "\n";
+        m_out << JsonLine({{"say", text}});
     } else {
         m_out << "\n== " << text << "\n";
     }
@@ -381,9 +390,9 @@ void Interpreter::PrintOperation() {
         nlohmann::ordered_json line{{"op", w.name},
                             {"result", w.result.hasResult ? JsonValue(w.result.result) : nlohmann::ordered_json()},
                             {"out", out}};
-        m_out << line.dump() << "\n";
+        m_out << JsonLine(line);
         for (const auto& e : journal) {
-            m_out << nlohmann::ordered_json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
+            m_out << JsonLine({{"call", e.name}, {"args", e.args}, {"result", e.result}});
         }
         return;
     }
@@ -394,7 +403,7 @@ void Interpreter::PrintOperation() {
     m_out << "\n";
     if (m_options.trace) {
         for (const auto& e : journal) {
-            m_out << "    | " << host::FormatJournalEntry(e) << "\n";
+            m_out << "    | " << Printable(host::FormatJournalEntry(e)) << "\n";
         }
     }
     if (m_options.operationLogLevel >= 0) {
@@ -415,7 +424,7 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
     m_line = lineNo;
     m_lineFailures.clear();
     try {
-        const std::vector<Token> tokens = Tokenize(line);
+        const std::vector<Token> tokens = Tokenize(lineNo == 1 ? WithoutByteOrderMark(line) : line);
         if (tokens.empty()) {
             return Status::Ok;
         }
@@ -433,18 +442,21 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
     } catch (const ParseError& e) {
         ShowLogs();
         ++m_errors;
-        const std::string msg = file + ":" + std::to_string(lineNo) + ": error: " + e.what();
+        // The reason may quote the line: binary input is shown escaped.
+        const std::string reason = Printable(e.what());
+        const std::string msg = Printable(file) + ":" + std::to_string(lineNo) + ": error: " + reason;
         if (m_options.json) {
-            m_out << nlohmann::ordered_json{{"error", e.what()}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+            m_out << JsonLine({{"error", reason}, {"file", file}, {"line", lineNo}});
         } else {
             m_out << msg << "\n";
         }
         return Status::Error;
     }
-    for (const std::string& f : m_lineFailures) {
+    for (const std::string& failure : m_lineFailures) {
+        const std::string f = Printable(failure);
         ++m_failures;
         if (m_options.json) {
-            m_out << nlohmann::ordered_json{{"fail", f}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+            m_out << JsonLine({{"fail", f}, {"file", file}, {"line", lineNo}});
         } else {
             m_out << f << "\n";
         }
@@ -504,9 +516,9 @@ void Interpreter::ShowStrayPrints() {
             continue;
         }
         if (m_options.json) {
-            m_out << nlohmann::ordered_json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
+            m_out << JsonLine({{"call", e.name}, {"args", e.args}, {"result", e.result}});
         } else {
-            m_out << "    | " << host::FormatJournalEntry(e) << "\n";
+            m_out << "    | " << Printable(host::FormatJournalEntry(e)) << "\n";
         }
     }
 }
