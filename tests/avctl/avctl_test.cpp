@@ -452,6 +452,25 @@ TEST(AvctlProgram, MemoryStaysFlatOverALongScript) {
     EXPECT_LT(large, small + 16 * 1024) << "1,000 operations: " << small << " KB, 10,000: " << large << " KB";
 }
 
+// A name does what its number does: the same operations print the same
+// results and make the same outside calls (each script in a fresh process).
+TEST(AvctlProgram, NamesActAsTheirNumbers) {
+    struct Case { std::string named, numbered; };
+    const Case cases[] = {
+        {"key source=hdmi2 ar=4:3 h=720 v=576\nhandle 1 0\nSetPictureSize 4_3 true\nGetPictureSize\n",
+         "key source=14 ar=2 h=720 v=576\nhandle 1 0\nSetPictureSize 3 true\nGetPictureSize\n"},
+        {"key source=tuner ar=16:9\nhandle 1 0\nChangeVideoSizeByAFD 9 0\n",
+         "key source=0 ar=3\nhandle 1 0\nChangeVideoSizeByAFD 9 0\n"},
+        {"option 0 1\nSetAnalogMTS MULTI_SOUND_SAP\nCheckPictureSizeSubMenu zoom P_SIZESUB_SCREENFIT\n",
+         "option 0 1\nSetAnalogMTS 3\nCheckPictureSizeSubMenu 1 2\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome named = RunAvctl("--trace " + WriteTemp("named.avs", c.named), false);
+        EXPECT_EQ(named.status, 0) << named.output;
+        EXPECT_EQ(named.output, RunAvctl("--trace " + WriteTemp("numbered.avs", c.numbered), false).output);
+    }
+}
+
 // "option N unset" undoes "option N V" (the other unset forms are used by the
 // scenarios).
 TEST(AvctlInterpreter, UnsetUndoesTheSetUpCommand) {

@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Names.h"
 #include "OutputCapture.h"
 #include "Picture.h"
 #include "SizeControl.h"
@@ -254,8 +255,11 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                          }
                          const std::string field = t.text.substr(0, eq);
                          const std::string value = t.text.substr(eq + 1);
+                         int64_t named = 0;
                          if (field == "source") {
-                             key.source = Int(Token{value, false}, "source");
+                             key.source = ValueOfName(KeySourceNames(), value, named)
+                                              ? static_cast<int32_t>(named)
+                                              : Int(Token{value, false}, "source");
                          } else if (field == "dtv") {
                              key.dtv = ParseBool(value, "dtv");
                          } else if (field == "res") {
@@ -265,7 +269,9 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                          } else if (field == "v") {
                              key.resolutionInfo.vertical = Unsigned(value, "v");
                          } else if (field == "ar") {
-                             key.resolutionInfo.aspectratio = Unsigned(value, "ar");
+                             key.resolutionInfo.aspectratio = ValueOfName(KeyAspectRatioNames(), value, named)
+                                                                  ? static_cast<uint32_t>(named)
+                                                                  : Unsigned(value, "ar");
                          } else {
                              throw ParseError("unknown key field '" + field + "' (source dtv res h v ar)");
                          }
@@ -312,6 +318,13 @@ void Interpreter::PrintHelp() {
     m_out << "Operations: NAME ARG... prints NAME => RESULT out=value...; the current stream, key\n"
              "and handle are passed where an operation takes them; write Class::NAME when a name\n"
              "belongs to several classes.\n";
+    m_out << "Names: an enumeration argument takes its number, its name or the name without\n"
+             "the common prefix (SetPictureSize PICTURESIZETYPE_4_3 true, or 4_3); so do the key's\n"
+             "ar and source fields:\n";
+    for (const NameTable* table : AllNameTables()) {
+        m_out << "  " << table->type << (*table->prefix != '\0' ? std::string(" (") + table->prefix + ")" : "")
+              << ": " << ListNames(*table) << "\n";
+    }
     std::string owner;
     for (const Operation& op : Operations()) {
         if (op.owner != owner) {
