@@ -179,7 +179,7 @@ TEST(AvctlInterpreter, ExpectationsPassSilentlyOrReportWhatTheyGot) {
          "t.avs:4: expected call vconf_get_int memory/other, got [memory/mls/state]\n"},
         {afterMls("expect count vconf_get_int 2"), "t.avs:4: expected count vconf_get_int 2, got 1\n"},
         {afterMls("expect no-call vconf_get_int"),
-         "t.avs:4: expected no-call vconf_get_int, got vconf_get_int memory/mls/state => 0\n"},
+         "t.avs:4: expected no-call vconf_get_int, got vconf_get_int memory/mls/state => 0 value=1\n"},
         // The set-up line before the operation is outside its window.
         {afterMls("expect call tv_stream_get_property _"),
          "t.avs:4: expected call tv_stream_get_property _, got no tv_stream_get_property call\n"},

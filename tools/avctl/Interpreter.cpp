@@ -31,6 +31,15 @@ std::string JsonLine(const nlohmann::ordered_json& value) {
     return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
 
+// A journal entry as one JSON object; "value" only after a read.
+std::string JournalJson(const host::JournalEntry& e) {
+    nlohmann::ordered_json entry{{"call", e.name}, {"args", e.args}, {"result", e.result}};
+    if (!e.value.empty()) {
+        entry["value"] = e.value;
+    }
+    return JsonLine(entry);
+}
+
 }  // namespace
 
 
@@ -106,12 +115,10 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                       const int id = Int(a[0], "property id");
                       if (a[1].text == "unset") {
                           host::UnsetProp(in.m_stream, id);
-                          in.m_props.erase(id);
                       } else {
                           bool b = false;
                           const int64_t v = TryParseBool(a[1].text, b) ? (b ? 1 : 0) : ParseInt(a[1].text, "property value");
                           host::SetProp(in.m_stream, id, v);
-                          in.m_props[id] = v;
                       }
                   }}},
         {"prop-result", {"prop-result ID R",
@@ -405,7 +412,7 @@ void Interpreter::PrintOperation() {
                             {"out", out}};
         m_out << JsonLine(line);
         for (const auto& e : journal) {
-            m_out << JsonLine({{"call", e.name}, {"args", e.args}, {"result", e.result}});
+            m_out << JournalJson(e);
         }
         return;
     }
@@ -529,7 +536,7 @@ void Interpreter::ShowStrayPrints() {
             continue;
         }
         if (m_options.json) {
-            m_out << JsonLine({{"call", e.name}, {"args", e.args}, {"result", e.result}});
+            m_out << JournalJson(e);
         } else {
             m_out << "    | " << Printable(host::FormatJournalEntry(e)) << "\n";
         }
@@ -543,13 +550,12 @@ void Interpreter::NoteAfdWss(const std::string& name, const Args& args,
         return;
     }
     for (const auto& e : journal) {
-        if (e.name != "tv_stream_get_property" || e.args.empty() || e.result != "0") {
+        if (e.name != "tv_stream_get_property" || e.args.empty() || e.value.empty()) {
             continue;
         }
         const int id = std::atoi(e.args[0].c_str());
-        const auto value = m_props.find(id);
-        if ((id == kAfdProperty || id == kWssProperty) && value != m_props.end()) {
-            m_lastAfdWss = std::string(id == kAfdProperty ? "AFD " : "WSS ") + std::to_string(value->second);
+        if (id == kAfdProperty || id == kWssProperty) {
+            m_lastAfdWss = std::string(id == kAfdProperty ? "AFD " : "WSS ") + e.value;
         }
     }
 }

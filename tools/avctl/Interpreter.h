@@ -111,9 +111,8 @@ private:
     CallContext m_context;
     TVStream m_stream;
     bool m_streamOn = true;
-    // Values given with "prop ID V", and the last AFD or WSS value the
-    // library took in: read from the player or passed to ChangeVideoSizeBy*.
-    std::map<int, int64_t> m_props;
+    // The last AFD or WSS value the library took in: read from the player
+    // (the journal's read value) or passed to ChangeVideoSizeBy*.
     std::string m_lastAfdWss;
     Window m_window;
     size_t m_operationCount = 0;

@@ -180,7 +180,7 @@ std::vector<host::JournalEntry> OutputCapture::Take() {
                 text.pop_back();
             }
             if (text.find_first_not_of(" \t") != std::string::npos) {
-                lines.push_back(host::JournalEntry{p.name, {std::move(text)}, ""});
+                lines.push_back(host::JournalEntry{p.name, {std::move(text)}, "", ""});
             }
         }
         p.pending.erase(0, start);
