@@ -342,6 +342,31 @@ TEST(AvctlProgram, ScriptOutputTraceAndJson) {
     EXPECT_NE(o.output.find(failing + ":2: expected result 0, got 1"), std::string::npos);
 }
 
+// 0 success, 1 a failed scenario, 2 a wrong command line; --help says so.
+TEST(AvctlProgram, ExitStatusTellsSuccessFailureAndUsageApart) {
+    const std::string good = WriteTemp("exit_good.avs", "GetSize\nexpect result 1\n");
+    const std::string bad = WriteTemp("exit_bad.avs", "GetSize\nexpect result 0\n");
+    struct Case { std::string args; int status; std::string output; };
+    const Case cases[] = {
+        {good, 0, "GetSize => 1"},
+        {"--version", 0, std::string("avctl (tvav) ") + TVAV_VERSION + "\n"},
+        {"--help", 0, "  2  usage error"},
+        {bad, 1, ":2: expected result 0, got 1"},
+        {"run " + bad, 1, "0 passed, 1 failed"},
+        {"/nonexistent.avs", 1, "/nonexistent.avs: error: No such file or directory"},
+        {"--bogus " + good, 2, "--bogus"},
+        {"run", 2, "files is required"},
+        {"freeze", 2, "file is required"},
+        {"--log-level many " + good, 2, "many"},
+        {"demo --out", 2, "--out"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = RunAvctl(c.args);
+        EXPECT_EQ(o.status, c.status) << c.args << "\n" << o.output;
+        EXPECT_NE(o.output.find(c.output), std::string::npos) << c.args << "\n" << o.output;
+    }
+}
+
 // With --json standard output holds only JSON Lines, whatever the library
 // prints (its prints are journal entries "stdout" and "stderr").
 TEST(AvctlProgram, JsonOutputOfEveryScenarioParsesLineByLine) {

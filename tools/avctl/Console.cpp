@@ -254,7 +254,8 @@ std::string HistoryFile() {
 int Interactive(const Options& options) {
     Interpreter interpreter(std::cout, options);
     std::cout << "avctl: scenario console of the TV AV module. 'help' lists commands and operations,\n"
-                 "Tab completes them, 'quit' leaves.\n";
+                 "Tab completes them, 'quit' leaves."
+              << std::endl;
     rl_readline_name = "avctl";
     if (OutputCapture* capture = OutputCapture::Current()) {
         rl_outstream = capture->ConsoleFile();

@@ -13,6 +13,13 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("avctl (tvav) ") + TVAV_VERSION,
                          "print the library's version and exit");
     app.footer(
+        "Forms:\n"
+        "  avctl [--trace|--json] [--log-level N] FILE|-  execute a script, one line per operation\n"
+        "  avctl run [--diff [--logs]] FILE|DIR|-...      check scenario files; a folder runs each *.avs\n"
+        "  avctl freeze [--logs] [-o OUT] FILE|-          write the expectations that hold now\n"
+        "  avctl demo [--out DIR]                         the narrated tour\n"
+        "  avctl                                          on a terminal: the prompt ('help', 'quit')\n"
+        "\n"
         "Exit status:\n"
         "  0  success: every operation ran and every expectation held\n"
         "  1  a scenario failed: an expectation did not hold, a line could not be\n"
