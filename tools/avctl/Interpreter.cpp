@@ -580,6 +580,8 @@ std::string Interpreter::Picture(const std::string& title) {
     content.title = title;
     content.frameWidth = static_cast<int>(m_context.key.resolutionInfo.horizontal);
     content.frameHeight = static_cast<int>(m_context.key.resolutionInfo.vertical);
+    content.aspectCode = m_context.key.resolutionInfo.aspectratio;
+    content.panelWide = wide && *wide != 0;
     content.sink = host::SinkRects(m_stream);
     content.caption = "picture size " + std::to_string(sizeNo) + (named ? std::string(" (") + kSizeNames[sizeNo] + ")" : "") +
                       "  |  screen state " + std::to_string(static_cast<int>(control->GetCurrentScreenState())) +
