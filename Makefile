@@ -42,7 +42,8 @@ bench: deps
 
 # libFuzzer harnesses (fuzz/) under clang with AddressSanitizer and
 # UndefinedBehaviorSanitizer, in build-fuzz/.
-fuzz: deps
+fuzz:
+	@bash scripts/install-deps --fuzz
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTVAV_FUZZ=ON \
 		-DTVAV_BUILD_TESTS=OFF >/dev/null
 	@cmake --build build-fuzz -j $(JOBS) --target fuzz_console fuzz_operations

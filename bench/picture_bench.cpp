@@ -23,7 +23,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchSupport.h"
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 
 namespace {

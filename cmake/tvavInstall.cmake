@@ -1,5 +1,5 @@
 # What `cmake --install` puts under the prefix: the two libraries, the
-# exported headers in include/tvav (the stand-in's in include/tvav/platform),
+# exported headers in include/tvav (the stand-in's in include/tvav-host),
 # avctl, the CMake package (targets tvav::tvav and tvav::host) and the
 # pkg-config files tvav.pc and tvav-host.pc.
 include(CMakePackageConfigHelpers)
@@ -10,9 +10,9 @@ install(TARGETS tvav tvav_host EXPORT tvavTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(TARGETS avctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tvav FILES_MATCHING PATTERN "*.h")
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/platform/include/
-  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tvav/platform FILES_MATCHING PATTERN "*.h")
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/tvav-host FILES_MATCHING PATTERN "*.h")
 
 install(EXPORT tvavTargets NAMESPACE tvav:: DESTINATION ${TVAV_CMAKE_DIR})
 configure_package_config_file(${CMAKE_CURRENT_LIST_DIR}/tvavConfig.cmake.in

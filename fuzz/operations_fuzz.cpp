@@ -25,9 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AnalogMts.h"
-#include "SizeControl.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AnalogMts.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AVCheckATSC.h"
-#include "AVCheckDVB.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AVCheckATSC.h>
+#include <tvav/AVCheckDVB.h>
 #include "host/HostControl.h"
 #include "host_support.h"
 

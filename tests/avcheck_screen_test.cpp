@@ -9,13 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AVCheckATSC.h"
-#include "AVCheckDVB.h"
-#include "SizeControl.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AVCheckATSC.h>
+#include <tvav/AVCheckDVB.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "host_support.h"
-#include "ht/HtRuntime.h"
 
 namespace {
 
@@ -53,6 +52,14 @@ protected:
     }
 };
 
+// Picture in picture switched on, at this size.
+Prep Pip(int size) {
+    return [size] {
+        host::SetVconfInt("db/menu/picture/pip/onoff", 1);
+        host::SetVconfInt("db/menu/picture/pip/pipsize", size);
+    };
+}
+
 TEST_F(AVCheckPicture, PictureSizes) {
     const TVStream stream = host::DefaultStream();
     // early: refused before the final message. The refusals by window, MHL,
@@ -66,6 +73,9 @@ TEST_F(AVCheckPicture, PictureSizes) {
         {PcMode(true, 2), 10, 0, 0x5005B, 3, 0, true, false, ""},
         {PcMode(false, 3), 20, 0, 0x10001, 0, 4, true, false, ""},
         {[] { host::SetVconfInt("db/menu/picture/pip/onoff", 1); }, 0, 1, 0x10001, 0, 0, true, false, ""},
+        {Pip(2), 0, 1, 0x10001, 0, 0, false, true, "PIP_ON[1] && PIP Size is side by side[2]"},
+        {Pip(1), 0, 1, 0x10001, 0, 0, true, false, ""},
+        {Pip(4), 0, 1, 0x10001, 0, 0, true, false, ""},
         {kNone, 21, 0, 0x10001, 0, 1, false, false, "case :: ZOOM or CUSTOM. source[21], product_type[0]"},
         {kProduct4, 0, 1, 0x10001, 0, 6, false, false, ""},
         {kProduct4, 13, 0, 0x10001, 0, 6, true, false, ""},
@@ -360,61 +370,3 @@ TEST_F(AVCheckScreen, AutoWideSupported) {
 }
 
 }  // namespace
-
-// Which outside calls go through the instrumented call layer (recorded with
-// their argument directions) and which are made directly (not recorded).
-TEST(AVCheckCallLayer, RecordedCallsAndDirections) {
-    // recorded: the argument directions of each recorded call.
-    struct Row { const char* name; std::function<void()> run; std::vector<std::vector<int>> recorded; };
-    const TVStream stream = host::DefaultStream();
-    auto exception = [stream](int source, EExceptionScreenStateType type) {
-        return [=] { TCAVCheck::CheckExceptionScreenState(stream, Key(source, 0x10002, true), type, false); };
-    };
-    auto screenFit = [stream](int product, int source) {
-        return [=] {
-            host::SetOption(24, product);
-            TCAVCheck check;
-            ht::TIStorageManager::Instance()->GetStorage().Clear();
-            bool bCheck = false;
-            check.CheckScreenFitOption(stream, Key(source, 0x10002, true), Info(PICTURESIZETYPE_16_9),
-                                       SCREENFITOPTION_ON, bCheck);
-        };
-    };
-    auto sound = [stream](auto* check) {
-        return [=] {
-            bool bCheck = false;
-            check->CheckAnalogMTS(stream, MULTI_SOUND_MONO, bCheck);
-        };
-    };
-    TCAVCheckATSC atsc;
-    TCAVCheckDVB dvb;
-    const std::vector<Row> rows = {
-        {"MLS", exception(13, EXCEPTION_SCREEN_MLS), {{1, 2}}},
-        {"MHL", exception(13, EXCEPTION_SCREEN_MHL), {{1, 1, 2, 1}}},
-        {"PC flag read is direct", exception(13, EXCEPTION_SCREEN_PC_MODE), {}},
-        {"21:9", exception(0, EXCEPTION_SCREEN_21_9_SUPPORTED), {{1, 2}}},
-        {"3D", exception(13, EXCEPTION_SCREEN_3D), {}}, {"avoc PC mode", screenFit(0, 13), {{1, 2}}},
-        {"tvp PC mode is direct", screenFit(4, 13), {}}, {"ATSC tuner read", sound(&atsc), {{1, 1, 2, 1}}},
-        {"DVB tuner read", sound(&dvb), {{1, 1, 2, 1}}}, {"region rule", [] { TCAVCheck::GetAVCheckRegion(35); }, {}},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        host::Reset();
-        host::SetProp(stream, 20, 1);
-        host::SetRecording(true);
-        ht::TCStorage& store = ht::TIStorageManager::Instance()->GetStorage();
-        store.Clear();
-        row.run();
-        host::SetRecording(false);
-        std::vector<std::vector<int>> recorded;
-        for (const auto& record : store.Records()) {
-            if (record.kind != ht::kRecordBeforeCall) continue;
-            ht::TCCallLocation location;
-            ASSERT_TRUE(store.FindLocation(record.id, location));
-            EXPECT_NE(location.Function().find("TCAVCheck"), std::string::npos);
-            recorded.emplace_back();
-            for (const auto& argument : location.Arguments()) recorded.back().push_back(argument.direction);
-        }
-        EXPECT_EQ(recorded, row.recorded);
-    }
-}

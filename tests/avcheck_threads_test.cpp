@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AVCheckATSC.h"
-#include "AVCheckDVB.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AVCheckATSC.h>
+#include <tvav/AVCheckDVB.h>
 #include "host/HostControl.h"
 
 namespace {

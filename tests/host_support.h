@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "host/HostControl.h"
 
 namespace test_support {

@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "AVCheck.h"
+#include <tvav/AVCheck.h>
 #include "host/HostControl.h"
 #include "host_support.h"
 #include "instrument/CallLayer.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "AnalogMts.h"
-#include "AnalogMtsATSC.h"
-#include "AnalogMtsDVB.h"
+#include <tvav/AnalogMts.h>
+#include <tvav/AnalogMtsATSC.h>
+#include <tvav/AnalogMtsDVB.h>
 #include "mts_support.h"
 
 namespace {
@@ -347,6 +347,18 @@ TEST(MtsDvb, LostSignalRollsBackToTheUsersChoice) {
 
     dvb.SetAnalogMTSByChannelTune(stream);
     dvb.SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_DUAL_I);
+
+    // A choice made on an invalid signal plays mono and is not kept as the
+    // user's: the next signal gets its default, not a roll-back to mono.
+    ResetPlatform(kRegionDvb, kCountryUsa);
+    TCAnalogMtsDVB fresh;
+    DualSignal(TV_ANALOG_DUAL_INVALID);
+    ASSERT_TRUE(fresh.SetAnalogMTS(stream, MULTI_SOUND_MONO));
+    EXPECT_TRUE(LogHas("[TCAnalogMtsDVB::t_SetAnalogMTS] INVALID signal, converting to MONO"));
+    EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_MONO);
+    DualSignal(TV_ANALOG_DUAL_DUAL);
+    fresh.SetAnalogMTSByCallback(stream, TV_ANALOG_DUAL_DUAL);
     EXPECT_EQ(LastSet(kPropDual), TV_ANALOG_DUAL_DUAL_I);
 }
 

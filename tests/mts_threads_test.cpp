@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "AnalogMts.h"
-#include "AnalogMtsATSC.h"
-#include "AnalogMtsDVB.h"
+#include <tvav/AnalogMts.h>
+#include <tvav/AnalogMtsATSC.h>
+#include <tvav/AnalogMtsDVB.h>
 #include "mts_support.h"
 
 namespace {

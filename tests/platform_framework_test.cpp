@@ -8,7 +8,7 @@
 #include <future>
 #include <thread>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "avoc.h"
 #include "fb_nv.h"
 #include "ht/HtRuntime.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "avoc.h"
 #include "fb_nv.h"
 #include "host/HostControl.h"

@@ -72,6 +72,22 @@ TEST_F(SizeControlApply, RefusalsWriteNeitherSinkNorStore) {
     }
 }
 
+// The letterbox size switches the detector on; a report already in hand is
+// applied at once, by the menu and by the signal re-apply alike.
+TEST_F(SizeControlApply, LetterboxSizeAppliesAReportInHand) {
+    for (const bool bSignal : {false, true}) {
+        SCOPED_TRACE(bSignal ? "signal" : "menu");
+        host::Reset();
+        host::SetAgentPictureSize(0, 2, true, PICTURESIZETYPE_21_9_AUTO);
+        TCSizeControl& ctl = Make();
+        ctl.Set21to9SizeInfo({true, false, false, 140, 140});
+        EXPECT_EQ(bSignal ? ctl.SetPictureSize(stream, kDtv) : Menu(ctl, PICTURESIZETYPE_21_9_AUTO), 1);
+        EXPECT_EQ(host::LetterboxDetector(), std::optional<bool>(true));
+        EXPECT_EQ(CountCalls("tv_stream_set_property", "610"), 1);
+        EXPECT_EQ(Sink(), "0,140,1920,800 0,0,1920,1080");
+    }
+}
+
 TEST_F(SizeControlApply, MenuSetterCallsOutsideInOrder) {
     host::SetSysInfoBool(303, true);
     EXPECT_EQ(Menu(Make(), PICTURESIZETYPE_21_9), 1);
@@ -131,6 +147,8 @@ TEST_F(SizeControlApply, PanoramaFollowsSizeStateAndModel) {
         const size_t mark = host::JournalSize();
         ctl.SetPictureSize(stream, kDtv);
         EXPECT_EQ(PropSets(615, mark), row.sets);
+        // Applying panorama never stores the option.
+        EXPECT_EQ(IndexOf("TIAspectRatioAgent::SetPictureSizeDetailInfo", {}, mark), -1);
     }
 }
 
@@ -143,6 +161,8 @@ TEST_F(SizeControlApply, ScreenFitAutoDecision) {
         {0, 0, [] { host::SetAvocPictureMode(0x10002); }, 1}, {0, 0, [] { host::SetAvocHdrPlus(1); }, 1},
         {0, 0, [] { host::SetAvocPictureMode(0x10002); host::FailAvocPictureMode(); }, 0},
         {0, 9, none, 1}, {0, 0, none, 0}, {0, 5, none, 0}, {3, 10, none, 1}, {1, 2, none, 0}, {-1, 0, none, 0},
+        {0, 8, none, 1}, {0, 2, none, 1}, {0, 10, none, 1}, {1, 10, none, 1}, {3, 9, none, 0}, {2, 7, none, 1},
+        {0, 0, [] { host::SetAvocHdrPlus(1); host::FailAvocHdrPlus(); }, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE("avi " + std::to_string(row.avi) + " spd " + std::to_string(row.spd));
@@ -324,6 +344,8 @@ TEST_F(SizeControlZoom, StepRulesAndClamps) {
         {true, C, k1080, {3, 0, 0, 18}, 0, 16, "0,16,0,18"},      {true, C, k1080, {3, 0, 0, 18}, 0, 17, "3,0,0,18"},
         {true, C, k1080, {3, 0, 0, 18}, 0, -30, "0,-30,0,18"},    {true, C, k1080, {3, 0, 0, 18}, 0, -31, "3,0,0,18"},
         {true, U, k1080, {1, 1, 4, 3}, 4, -3, "4,-3,4,3"},        {true, U, k1080, {1, 1, 4, 3}, 5, -4, "1,1,4,3"},
+        // A corrupt stored step: its limits are negated without overflow.
+        {true, U, k1080, {1, 1, INT_MIN, INT_MIN}, 3, -3, "1,1,-2147483648,-2147483648"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(&r - rows);
@@ -446,6 +468,9 @@ TEST_F(SizeControlApply, NullStreamNeverReachesThePlayer) {
          [&](TCSizeControl& c) { return c.SetScreenFitOption(nullptr, hdmiFit, SCREENFITOPTION_AUTO, false); }, 0,
          {"m_CheckScreenFitAutowork 757", "m_CheckScreenFitAutowork 758", "m_UpdatePCMode 760",
           "m_CheckScreenFitAutowork 757", "m_CheckScreenFitAutowork 758"}},
+        {"application crop", {1, 0}, [] {},
+         [](TCSizeControl& c) { return c.SetCropVideo(nullptr, TSRectInfo(0, 0, 960, 540), TSRectInfo(0, 0, 960, 540)); },
+         0, {"SetCropVideo 615"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -466,5 +491,32 @@ TEST_F(SizeControlApply, NullStreamNeverReachesThePlayer) {
         }
         EXPECT_EQ(skipped, row.skipped);
         for (const auto& e : host::Journal()) EXPECT_NE(e.name.rfind("tv_stream_", 0), 0u) << e.name;
+    }
+}
+
+// The applications that placed the picture are remembered for the menu's
+// refusal messages until the picture goes back to full size.
+TEST_F(SizeControlWindow, CallerNamesLastUntilFullSize) {
+    struct Row { const char* name; std::function<void(TCSizeControl&)> back; const char* caller; };
+    const Row rows[] = {
+        {"still placed", [](TCSizeControl&) {}, "app"},
+        {"SetDefaultSizeInfo", [](TCSizeControl& c) { c.SetDefaultSizeInfo(); }, ""},
+        {"SetDefaultSize", [this](TCSizeControl& c) { c.SetDefaultSize(stream, kDtv); }, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::Reset();
+        host::SetCallerName("app");
+        TCSizeControl& ctl = Make();
+        ASSERT_EQ(ctl.SetSize(stream, kDtv, 0, 0, 540, 960), 1);
+        ctl.SetCropVideo(stream, TSRectInfo(0, 0, 960, 540), TSRectInfo(0, 0, 960, 540));
+        host::SetCallerName("other");
+        row.back(ctl);
+        ctl.SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_SETSIZE);
+        EXPECT_EQ(ctl.SetPictureSize(stream, kDtv, PICTURESIZETYPE_4_3, false), 0);
+        EXPECT_TRUE(LogHas(std::string("This is PIG mode By SetSize[") + row.caller + "]"));
+        ctl.SetCurrentScreenState(TCSizeControl::SCREENSTATE_PIG_BY_CROPVIDEO);
+        EXPECT_EQ(ctl.SetPictureSize(stream, kDtv, PICTURESIZETYPE_4_3, false), 1);
+        EXPECT_TRUE(LogHas(std::string("This is PIG mode By SetCropVideo[") + row.caller + "]"));
     }
 }

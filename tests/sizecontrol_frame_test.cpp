@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
-#include "Mutex.h"
-#include "ObjectFactoryTv.h"
-#include "SizeControl.h"
+#include "sizecontrol/Mutex.h"
+#include <tvav/ObjectFactoryTv.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "sizecontrol_support.h"
 

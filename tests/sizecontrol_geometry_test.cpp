@@ -53,31 +53,41 @@ TEST_F(SizeControlGeometry, AfdTableChoosesSizeAndInputCrop) {
         // Event 2817 follows the sink write and its event 82.
         EXPECT_EQ(CountCalls("event", "82"), 1);
         EXPECT_EQ(host::Events().back().event, 2817);
+        EXPECT_TRUE(host::Events().back().hasHandle && host::Events().back().handle == ORBHandle(1, 0));
+        EXPECT_EQ(host::Events().back().arg, 0);
         // The crop lookup gets the AFD-cropped input and a full-panel destination.
         const auto crop = Calls("res_lookup_get_video_crop");
         ASSERT_EQ(crop.size(), 1u);
         EXPECT_EQ(crop[0].args[3], scale[r.entry]);
         EXPECT_EQ(crop[0].args[4], "0,0,1920,1080");
+        // Deciding on the crop mirrors the 16:9 record into the fast-boot store first.
+        const long mirrored = IndexOf("fb_nv_store_screen_config_res", {"0", "2"});
+        EXPECT_GE(mirrored, 0);
+        EXPECT_LT(mirrored, IndexOf("res_lookup_get_video_crop"));
     }
 }
 
 // The WSS codes and 4:3 screen-mode mappings the signal scenario does not
 // show (preview -1 reads the stored mode, zoom here), and AFD codes outside
-// the table.
+// the table. wide: 0 no 21:9 panel (key 303 false); otherwise key 303 true
+// and key 254 the value given, -1 unreadable (its preset 0); 14 is the one
+// panel code that is not a wide-screen model.
 TEST_F(SizeControlGeometry, SignalDecisionsOutsideTheAfdTable) {
-    struct Row { bool wss; int code; unsigned aspect; int preview; bool wide; int menu, size; };
+    struct Row { bool wss; int code; unsigned aspect; int preview; int wide; int menu, size; };
     const Row rows[] = {
         {true, 0, 2, 3, false, 0, 8},  {true, 3, 2, 3, false, 0, 8},   {true, 6, 2, 3, false, 0, 8},
         {true, 9, 2, 3, false, 0, 8},  {true, 10, 2, 3, false, 0, 8},  {true, 12, 2, 3, false, 0, 8},
         {true, 16, 2, 3, false, 0, 8}, {true, 14, 2, 3, true, 4, 4},   {true, 7, 2, 3, false, 4, 9},
         {true, 8, 2, 0, false, 0, 9},  {true, 8, 2, 1, false, 0, 9},   {true, 8, 2, -1, false, 0, 1},
         {false, 8, 3, 3, true, 4, 4},  {false, 8, 3, 3, false, 4, 9},  {false, 16, 3, 3, false, 0, 8},
-        {false, 9, 2, -1, false, 0, 1},
+        {false, 9, 2, -1, false, 0, 1},  {false, 8, 3, 3, 14, 4, 9},     {false, 8, 3, 3, -1, 4, 4},
+        {true, 14, 2, 3, 13, 4, 4},     {true, 14, 2, 3, 14, 4, 9},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(&r - rows);
         host::Reset();
-        WideScreenModel(r.wide);
+        host::SetSysInfoBool(303, r.wide != 0);
+        if (r.wide > 0) host::SetSysInfoInt(254, r.wide);
         host::SetAgentPictureSize(0, 2, !r.wss, r.menu);
         host::SetAgentDetailOption(0, 2, r.menu, Opt(false, SCREENMODE_ZOOM, 0, false));
         const TSAspectRatioKey key = Key(0, kSd, !r.wss, 720, 576, r.aspect);
@@ -164,6 +174,7 @@ TEST_F(SizeControlGeometry, SinkWriteByStreamType) {
         EXPECT_EQ(atsc3 >= 0, r.atsc3);
         EXPECT_EQ(prop >= 0, !r.atsc3);
         EXPECT_EQ(IndexOf("event", {"82", "1", "0"}) > std::max(prop, atsc3), r.eventMgr);
+        for (const auto& event : host::Events()) EXPECT_EQ(event.arg, 0) << event.event;
         const std::string dst = r.bWindow ? "100,50,960,540" : "240,0,1440,1080";
         EXPECT_EQ(Window(ctl), dst);
         EXPECT_EQ(SinkDst(), r.refuse == 0 ? dst : "none");
@@ -220,6 +231,43 @@ TEST_F(SizeControlGeometry, FastBootHandOverOncePerProcess) {
         EXPECT_EXIT(body(), ::testing::ExitedWithCode(0), "");
     }
     GTEST_FLAG_SET(death_test_style, style);
+}
+
+}  // namespace
+
+namespace {
+
+// A still picture whose key has lost its size (a zero width or height) is
+// looked up with the size remembered before; any other key is its own.
+TEST_F(SizeControlGeometry, StillPictureKeepsThePreviousInputSize) {
+    struct Row { bool bStill; unsigned h, v; const char* input; };
+    const Row rows[] = {{true, 0, 1080, "0,0,720,576"}, {true, 1920, 0, "0,0,720,576"},
+                        {true, 1, 1080, "0,0,1,1080"},  {false, 0, 0, "0,0,0,0"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        TCSizeControl& ctl = Make();
+        ctl.SetPrevResolutionInfo(kSd, 720, 576);
+        ctl.SetStillMode(r.bStill);
+        ctl.SetPictureSize(stream, Key(0, 0x10002, true, r.h, r.v), PICTURESIZETYPE_16_9, false);
+        const auto crop = Calls("res_lookup_get_video_crop");
+        ASSERT_EQ(crop.size(), 1u);
+        EXPECT_EQ(crop[0].args[3], r.input);
+    }
+}
+
+// The menu's hand-over to automatic wide applies the signal with the stored
+// 4:3 screen mode (zoom here), not a previewed one.
+TEST_F(SizeControlGeometry, MenuHandOverUsesTheStoredScreenMode) {
+    for (const bool bWss : {false, true}) {
+        SCOPED_TRACE(bWss ? "WSS" : "AFD");
+        host::Reset();
+        host::SetOption(0, 6);
+        host::SetAgentDetailOption(0, 2, 0, Opt(true, SCREENMODE_ZOOM, 0, false));
+        host::SetProp(stream, bWss ? TV_PROPERTY_ANALOG_WSS : TV_PROPERTY_AFD, bWss ? 8 : 9);
+        Make().SetPictureSize(stream, Key(0, kSd, !bWss, 720, 576, 2), PICTURESIZETYPE_16_9, false);
+        EXPECT_TRUE(LogHas(bWss ? "PictureSize[1] , WSS_data=[8]" : "PictureSize[1] ,afd_value[9]"));
+    }
 }
 
 }  // namespace

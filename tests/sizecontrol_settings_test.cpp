@@ -88,7 +88,8 @@ TEST_F(SizeControlSettings, SourceTypesAndGeometryCodes) {
         {9, false, 0x50000, 6}, {10, false, 0x60000, 6}, {12, false, 0x60000, 6}, {13, false, 0x80000, 2},
         {14, true, 0x80000, 3}, {15, false, 0x80000, 4}, {16, false, 0x80000, 5}, {17, false, 0x30000, 6},
         {20, false, 0x70000, 6}, {22, false, 0x70000, 6}, {23, false, 0x30000, 6}, {32, false, 0x1A0000, 6},
-        {33, false, 0xA0000, 6}, {34, false, 0x220000, 6}, {35, false, 0x80000, 6},
+        {33, false, 0xA0000, 6}, {34, false, 0x220000, 6}, {35, false, 0x80000, 6}, {13, true, 0x80000, 2},
+        {15, true, 0x80000, 4}, {16, true, 0x80000, 5},
     };
     Probe ctl;
     for (const Row& row : rows) {
@@ -247,3 +248,54 @@ TEST_F(SizeControlSettings, VerifierRewritesOnlyOnADifference) {
 }
 
 }  // namespace
+
+// The reset walks resolution modes 0..5 (outer), sources 0..31 and picture
+// sizes 0..3 (inner), and zeroes the offsets only of records that exist.
+TEST_F(SizeControlSettings, ResetWalksExactlyTheDesignedKeys) {
+    struct Row { int source, mode, size; bool bReset; };
+    const Row rows[] = {{0, 0, 0, true},   {31, 5, 3, true},  {13, 2, 1, true},  {32, 0, 0, false},
+                        {0, 6, 0, false},  {0, -1, 0, false}, {0, 0, 4, false},  {7, 3, 7, false}};
+    for (const Row& r : rows) host::SetAgentDetailOption(r.source, r.mode, r.size, Opt(true, 3, 1, true, 1, 2, 3, 4));
+    host::ClearJournal();
+    Probe().ResetPictureSizeDetailOption(P_SIZESUB_ZOOMPOSITION);
+    for (const Row& r : rows) {
+        EXPECT_EQ(Stored(r.source, r.mode, r.size), r.bReset ? "1,3,1,1,0,0,0,0,1" : "1,3,1,1,1,2,3,4,1")
+            << r.source << " " << r.mode << " " << r.size;
+    }
+    const auto reads = Calls("TIAspectRatioAgent::GetPictureSizeDetailInfo");
+    ASSERT_EQ(reads.size(), 6u * 32u * 4u);
+    for (size_t i : {size_t{0}, size_t{1}, size_t{4}, size_t{128}, reads.size() - 1}) {
+        EXPECT_EQ(reads[i].args, (std::vector<std::string>{std::to_string(i % 128 / 4), std::to_string(i / 128),
+                                                           std::to_string(i % 4)}));
+    }
+    EXPECT_EQ(CountCalls("TIAspectRatioAgent::SetPictureSizeDetailInfo"), 3);
+}
+
+// The option readers of the menu mirror the record they read into the
+// fast-boot store; the zoom readers do not.
+TEST_F(SizeControlSettings, ReadersThatMirrorTheRecord) {
+    struct Row { const char* name; std::function<void(TCSizeControl&, const TSAspectRatioKey&)> read; bool bMirror; };
+    const Row rows[] = {
+        {"auto wide", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; c.GetAutoWideOption(k, b); }, true},
+        {"screen mode", [](TCSizeControl& c, const TSAspectRatioKey& k) { EScreenModeData m; c.GetScreenMode(k, m); },
+         true},
+        {"panorama", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; c.GetPanoramaOption(k, b); }, true},
+        {"zoom size", [](TCSizeControl& c, const TSAspectRatioKey& k) { int w, h; c.GetZoomSize(k, w, h); }, false},
+        {"zoom position", [](TCSizeControl& c, const TSAspectRatioKey& k) { int x, y; c.GetZoomPosition(k, x, y); },
+         false},
+    };
+    const TSAspectRatioKey key = Key(13, 0x10001, false);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        host::Reset();
+        host::SetAgentPictureSize(13, 2, false, PICTURESIZETYPE_21_9);
+        host::SetAgentDetailOption(13, 2, PICTURESIZETYPE_21_9, Opt(true, 3, 1, true));
+        Probe ctl;
+        row.read(ctl, key);
+        const auto stores = Calls("fb_nv_store_screen_config_res");
+        ASSERT_EQ(stores.size(), row.bMirror ? 1u : 0u);
+        if (row.bMirror) {
+            EXPECT_EQ(stores[0].args[2], "0401ff03010101000000000000000000");
+        }
+    }
+}

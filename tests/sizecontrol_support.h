@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "host_support.h"
 

@@ -1,6 +1,6 @@
 // Every kind of caller at once, for a bounded time: picture sizes, signalling,
-// menu options, zoom, application windows and readers on handles (1, 0) and
-// (1, 1), capability questions, the analog sound callbacks, a writer of the
+// menu options, zoom, application windows, the service's state setters and
+// readers on handles (1, 0) and (1, 1), capability questions, the analog sound callbacks, a writer of the
 // agent manager and the region, country and input properties changing under
 // them. Each thread loops until the deadline; at the end every handle must
 // remember exactly what its sink last received. Run under ThreadSanitizer by
@@ -17,9 +17,9 @@
 #include <thread>
 #include <vector>
 
-#include "AVCheck.h"
-#include "AnalogMts.h"
-#include "SizeControl.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AnalogMts.h>
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 #include "sizecontrol_support.h"
 #include "system_info.h"
@@ -121,6 +121,20 @@ TEST(StressThreads, EveryCallerAtOnceLeavesEachHandleRememberingItsLastSinkWrite
             p.control->GetDefaultSize(p.stream, k, src, dst);
             p.control->GetAFDGeometryRectSize(a, b, c, d);
             oddReadings += (size < 0 || size >= PICTURESIZETYPE_7 || fit < 0 || fit > SCREENFITOPTION_AUTO) ? 1 : 0;
+        });
+        jobs.push_back([p](int i) {  // the service's state setters and the 21:9 information
+            TS21to9SizeInfo info;
+            info.bUpdated = i % 2 == 0;
+            info.TopBlankLine = i % 140;
+            info.BottomBlankLine = (i * 3) % 140;
+            if (i % 3 == 0) p.control->Set21to9SizeInfo(info);
+            if (i % 3 == 1) p.control->Reset21to9SizeInfo();
+            p.control->Get21to9SizeInfo(info);
+            p.control->SetLiveTvShowState(i % 2 == 0);
+            p.control->SetStillMode(i % 3 == 0);
+            p.control->SetPrevResolutionInfo(0x10002, 1920 + i % 2, 1080);
+            if (i % 8 == 0) p.control->InitializeData();
+            if (i % 32 == 0) TCSizeControl::SetFlagSkipFBterminate(i % 3 - 1);
         });
     }
     const TVStream tv = host::DefaultStream();

@@ -3,7 +3,7 @@
 // rectangles the video sink received.
 #include <cstdio>
 
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 
 int main() {

@@ -15,7 +15,7 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "HostState.h"
 #include "TCFramework.h"
 #include "host/HostControl.h"

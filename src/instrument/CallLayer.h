@@ -24,7 +24,7 @@
 #include <boost/bind/bind.hpp>
 #include <boost/function.hpp>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "ht/HtRuntime.h"
 
 // ---------------------------------------------------------------------------

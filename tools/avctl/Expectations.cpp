@@ -5,7 +5,7 @@
 
 #include "Interpreter.h"
 #include "ScriptArgs.h"
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 
 namespace avctl {

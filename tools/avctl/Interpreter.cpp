@@ -15,7 +15,7 @@
 #include "Names.h"
 #include "OutputCapture.h"
 #include "Picture.h"
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 #include "host/HostControl.h"
 
 #include "ScriptArgs.h"

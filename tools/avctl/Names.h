@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "tv_stream.h"
 
 namespace avctl {

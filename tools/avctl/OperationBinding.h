@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "tv_stream.h"
 #include "Names.h"
 #include "Operations.h"

@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "AVCheck.h"
-#include "AnalogMts.h"
-#include "AnalogMtsATSC.h"
-#include "AnalogMtsDVB.h"
-#include "ObjectFactoryTv.h"
+#include <tvav/AVCheck.h>
+#include <tvav/AnalogMts.h>
+#include <tvav/AnalogMtsATSC.h>
+#include <tvav/AnalogMtsDVB.h>
+#include <tvav/ObjectFactoryTv.h>
 #include "OperationBinding.h"
-#include "SizeControl.h"
+#include <tvav/SizeControl.h>
 
 namespace avctl {
 namespace binding {

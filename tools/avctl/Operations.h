@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "Script.h"
 
 namespace avctl {

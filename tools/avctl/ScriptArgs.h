@@ -13,7 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "AVTypes.h"
+#include <tvav/AVTypes.h>
 #include "Script.h"
 #include "host/HostControl.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "AVTypes.h"  // TSPictureSizeOption
+#include <tvav/AVTypes.h>  // TSPictureSizeOption
 #include "TCFramework.h"
 #include "fb_nv.h"
 #include "kova_types.h"
