@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "Atlas.h"
 #include "Console.h"
 #include "Freeze.h"
 #include "OutputCapture.h"
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
         "  avctl run [--diff [--logs]] FILE|DIR|-...      check scenario files; a folder runs each *.avs\n"
         "  avctl freeze [--logs] [-o OUT] FILE|-          write the expectations that hold now\n"
         "  avctl demo [--out DIR]                         the narrated tour\n"
+        "  avctl atlas [--out DIR] [--setup FILE] [--check SNAPSHOT]\n"
+        "                                                 every case of the picture matrix\n"
         "  avctl                                          on a terminal: the prompt ('help', 'quit')\n"
         "\n"
         "Exit status:\n"
@@ -36,6 +39,13 @@ int main(int argc, char** argv) {
     std::string outDir;
     CLI::App* demo = app.add_subcommand("demo", "the built-in narrated tour");
     demo->add_option("--out", outDir, "also write the transcript, a picture per sink change and index.html into this directory");
+
+    avctl::AtlasOptions atlasOptions;
+    CLI::App* atlas = app.add_subcommand("atlas", "run the picture-size matrix, each case on a fresh stand-in");
+    atlas->add_option("--out", atlasOptions.outDir, "write atlas.json and index.html into this existing directory");
+    atlas->add_option("--setup", atlasOptions.setupFile, "console lines run on each fresh stand-in before its case");
+    atlas->add_option("--check", atlasOptions.checkFile,
+                      "compare with this atlas.json; print the changed cases and fail when any differ");
 
     std::vector<std::string> runFiles;
     CLI::App* run = app.add_subcommand("run", "run self-checking scenario files, each in a fresh process");
@@ -74,6 +84,13 @@ int main(int argc, char** argv) {
     avctl::OutputCapture capture;
     if (*demo) {
         return avctl::Demo(options, outDir, std::cout);
+    }
+    if (*atlas) {
+        if (atlasOptions.outDir.empty() && atlasOptions.checkFile.empty()) {
+            std::cerr << "avctl atlas: give --out DIR, --check SNAPSHOT or both\n";
+            return avctl::kExitUsage;
+        }
+        return avctl::Atlas(atlasOptions, std::cout, std::cerr);
     }
     if (*freeze) {
         return avctl::FreezeFile(freezeFile, freezeOut, options, logs, std::cout, std::cerr);
