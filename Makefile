@@ -2,7 +2,8 @@
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: deps build demo test cross-test sanitize tsan bench fuzz fuzz-smoke scenarios clean
+.PHONY: deps build demo test cross-test sanitize tsan bench fuzz fuzz-smoke scenarios clean \
+	atlas atlas-update atlas-browser-check
 
 deps:
 	@bash scripts/install-deps
@@ -19,6 +20,19 @@ test: build
 
 scenarios: build
 	@./build/bin/avctl run scenarios/*.avs
+
+# The picture atlas: build/atlas/index.html (open it in a browser) and
+# atlas.json. atlas-update rewrites the committed snapshot after an intended
+# change; atlas-browser-check loads the page in headless Chromium (CI).
+atlas: build
+	@mkdir -p build/atlas && ./build/bin/avctl atlas --out build/atlas
+
+atlas-update: atlas
+	@cp build/atlas/atlas.json tests/atlas/atlas.json && echo "rewrote tests/atlas/atlas.json"
+
+atlas-browser-check: build
+	@bash scripts/install-deps --browser
+	@bash scripts/atlas-browser-check ./build/bin/avctl build/atlas-browser
 
 # The TV's processors: ARCH=armhf (32-bit, the common case) or arm64. Debian's
 # cross compiler builds into build-ARCH/ and ctest runs the whole suite,

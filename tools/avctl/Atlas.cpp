@@ -103,6 +103,8 @@ struct Case {
 };
 
 constexpr int kNoCode = -1000;
+// The named 4:3 screen modes: 16:9, zoom, 4:3, 21:9.
+constexpr int kScreenModes[] = {SCREENMODE_16_9, SCREENMODE_ZOOM, SCREENMODE_4_3, SCREENMODE_21_9};
 
 std::string SizeName(int size) {
     for (const NamedValue& n : NamesOf<EPictureSizeType>()->names) {
@@ -111,6 +113,15 @@ std::string SizeName(int size) {
         }
     }
     return std::to_string(size);
+}
+
+std::string ScreenModeName(int mode) {
+    for (const NamedValue& n : NamesOf<EScreenModeData>()->names) {
+        if (n.value == mode) {
+            return std::string(n.name).substr(11);  // without SCREENMODE_
+        }
+    }
+    return std::to_string(mode);
 }
 
 std::string Hex(int v) {
@@ -218,7 +229,7 @@ std::string CaseId(const Case& c, bool modeMatters) {
         id += std::string(c.input->signal == Signal::Afd ? "/afd-" : "/wss-") + std::to_string(c.code);
     }
     if (modeMatters) {
-        id += "/mode-" + std::to_string(c.screenMode);
+        id += "/mode-" + ScreenModeName(c.screenMode);
     }
     if (c.screenFit != 0) {
         id += c.screenFit == 1 ? "/fit-on" : "/fit-auto";
@@ -316,7 +327,7 @@ Json CaseJson(const Case& c, bool modeMatters) {
     j["size"] = SizeName(c.size);
     j["auto_wide"] = c.autoWide;
     j["signal"] = CodeText(c);
-    j["screen_mode"] = modeMatters ? Json(c.screenMode) : Json("any");
+    j["screen_mode"] = modeMatters ? ScreenModeName(c.screenMode) : "any";
     j["screen_fit"] = c.screenFit == 0 ? "off" : c.screenFit == 1 ? "on" : "auto";
     j["panorama"] = c.panorama;
     j["window"] = WindowName(c.window);
@@ -368,7 +379,7 @@ void RunInput(const Input& in, const Region& region, const Json& menu, const Set
                 c.autoWide = true;
                 c.code = code;
                 std::vector<Json> byMode;
-                for (int mode = 0; mode <= 3; ++mode) {
+                for (int mode : kScreenModes) {
                     c.screenMode = mode;
                     byMode.push_back(RunCase(c, setup));
                 }
@@ -378,9 +389,9 @@ void RunInput(const Input& in, const Region& region, const Json& menu, const Set
                     c.screenMode = 0;
                     add(c, false, byMode[0]);
                 } else {
-                    for (int mode = 0; mode <= 3; ++mode) {
-                        c.screenMode = mode;
-                        add(c, true, byMode[static_cast<size_t>(mode)]);
+                    for (size_t m = 0; m < std::size(kScreenModes); ++m) {
+                        c.screenMode = kScreenModes[m];
+                        add(c, true, byMode[m]);
                     }
                 }
             }

@@ -58,7 +58,7 @@ const fmt = r => r ? r.join(",") : "-";
 
 function setting(c) {
   if (c.window !== "full") return c.window;
-  if (c.auto_wide) return "auto wide on" + (c.screen_mode === "any" ? "" : ", 4:3 mode " + c.screen_mode);
+  if (c.auto_wide) return "auto wide on" + (c.screen_mode === "any" ? "" : ", 4:3 screen mode " + c.screen_mode);
   if (c.screen_fit !== "off") return "screen fit " + c.screen_fit;
   if (c.panorama) return "panorama on";
   return "auto wide off";
