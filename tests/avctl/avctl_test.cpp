@@ -5,10 +5,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -359,6 +361,9 @@ TEST(AvctlProgram, ExitStatusTellsSuccessFailureAndUsageApart) {
         {"freeze", 2, "file is required"},
         {"--log-level many " + good, 2, "many"},
         {"demo --out", 2, "--out"},
+        {"atlas", 2, "give --out DIR, --check SNAPSHOT or both"},
+        {"atlas --check " + good, 1, good + " is not an atlas"},
+        {"atlas --check /nonexistent.json", 2, "cannot read the snapshot /nonexistent.json"},
     };
     for (const Case& c : cases) {
         const Outcome o = RunAvctl(c.args);
@@ -404,6 +409,52 @@ TEST(AvctlProgram, ScriptFilesStopAtTheFirstErrorStandardInputGoesOn) {
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.output.find("-:2: error: unknown command 'bogus'"), std::string::npos) << o.output;
     EXPECT_NE(o.output.find("GetCropVideoInfo => 1"), std::string::npos) << o.output;
+}
+
+// The page carries the very records of atlas.json and nothing from outside;
+// each record is one case, set up as its id says.
+TEST(AvctlProgram, AtlasWritesItsRecordsAndASelfContainedPage) {
+    const std::string dir = ScratchDir() + "atlas/nested";
+    const Outcome o = RunAvctl("atlas --out " + dir, false);
+    ASSERT_EQ(o.status, 0) << o.output;
+    const auto read = [&](const std::string& name) {
+        std::stringstream text;
+        text << std::ifstream(dir + "/" + name).rdbuf();
+        return text.str();
+    };
+    const std::string text = read("atlas.json");
+    const nlohmann::json atlas = nlohmann::json::parse(text);
+    ASSERT_EQ(atlas["records"].size(), atlas["cases"].get<size_t>());
+    EXPECT_EQ(o.output.rfind(std::to_string(atlas["records"].size()) + " cases in ", 0), 0U) << o.output;
+    std::set<std::string> ids;
+    for (const auto& r : atlas["records"]) {
+        EXPECT_TRUE(ids.insert(r["id"].get<std::string>()).second) << r["id"];
+    }
+    // One line per record, so that a changed case is one changed line.
+    EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')),
+              atlas["records"].size() + atlas["inputs"].size() + atlas["left_out"].size() + 7);
+
+    // The example of the picture tour: AFD 10 on a 4:3 coded frame, 16:9
+    // chosen with automatic wide on, crops the centre 16:9 band.
+    const auto found = std::find_if(atlas["records"].begin(), atlas["records"].end(), [](const auto& r) {
+        return r["id"] == "dvb/tuner-dtv-sd-4:3/16_9/auto-wide/afd-10";
+    });
+    ASSERT_NE(found, atlas["records"].end());
+    EXPECT_EQ((*found)["outcome"]["src"], nlohmann::json::parse("[0,72,720,432]"));
+    EXPECT_EQ((*found)["outcome"]["applied"], "AUTO_16_9");
+
+    const std::string page = read("index.html");
+    std::string embedded;
+    for (size_t i = 0; i < text.size(); ++i) {
+        embedded += text[i];
+        if (text[i] == '<' && i + 1 < text.size() && text[i + 1] == '/') {
+            embedded += '\\';
+        }
+    }
+    EXPECT_NE(page.find(embedded), std::string::npos);
+    for (const char* outside : {"http:", "https:", "//cdn", " src=", "@import", "url("}) {
+        EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+    }
 }
 
 TEST(AvctlProgram, DemoWritesItsTranscriptPicturesAndIndex) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <map>
@@ -577,7 +578,9 @@ int Atlas(const AtlasOptions& options, std::ostream& out, std::ostream& err) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     if (!options.outDir.empty()) {
-        if (!WriteFile(options.outDir + "/atlas.json", text) ||
+        std::error_code ec;
+        std::filesystem::create_directories(options.outDir, ec);
+        if (ec || !WriteFile(options.outDir + "/atlas.json", text) ||
             !WriteFile(options.outDir + "/index.html", AtlasPage(text))) {
             err << "avctl atlas: cannot write into " << options.outDir << "\n";
             return kExitUsage;

@@ -38,6 +38,7 @@ orange; right, the panel with the destination rectangle in blue (drawn 21:9 whil
 are beside each picture; hover for the lookup requests, events and the letterbox detector.</p>
 <div id="filters">
 <label>Region <select id="f-region"></select></label>
+<label>Input <select id="f-input"></select></label>
 <label>Picture size (menu) <select id="f-size"></select></label>
 <label>Applied <select id="f-applied"></select></label>
 <label>Code <select id="f-code"></select></label>
@@ -125,7 +126,7 @@ function render() {
                               : `<span class="refused">${esc(o.not_written)}</span>`;
         const title = `${r.id}\nresult ${o.result}; 21:9 output ${o.output_21_9}; letterbox detector ` +
           `${o.letterbox_detector}; events ${o.events.join(" ") || "none"}\n` + o.lookups.join("\n");
-        html += `<figure class="case" data-id="${esc(r.id)}" data-region="${esc(c.region)}" data-size="${esc(c.size)}" ` +
+        html += `<figure class="case" data-id="${esc(r.id)}" data-region="${esc(c.region)}" data-input="${esc(c.input)}" data-size="${esc(c.size)}" ` +
           `data-applied="${esc(o.applied || "none")}" data-code="${esc(c.signal)}" data-setting="${esc(settingKey(c))}" ` +
           `title="${esc(title)}">${picture(i, r)}<figcaption><b>${esc(c.size)}</b> · ${esc(c.signal)} · ` +
           `${esc(setting(c))}<br>${numbers}</figcaption></figure>`;
@@ -138,15 +139,16 @@ function render() {
 }
 
 function fillFilters() {
-  const sets = {region: new Set(), size: new Set(), applied: new Set(), code: new Set(), setting: new Set()};
+  const sets = {region: new Set(), input: new Set(), size: new Set(), applied: new Set(), code: new Set(), setting: new Set()};
   atlas.records.forEach(r => {
-    sets.region.add(r.case.region); sets.size.add(r.case.size); sets.applied.add(r.outcome.applied || "none");
+    sets.region.add(r.case.region); sets.input.add(r.case.input); sets.size.add(r.case.size); sets.applied.add(r.outcome.applied || "none");
     sets.code.add(r.case.signal); sets.setting.add(settingKey(r.case));
   });
   const params = new URLSearchParams(location.search);
   for (const name of Object.keys(sets)) {
     const sel = document.getElementById("f-" + name);
-    const values = [...sets[name]].sort((a, b) => a.localeCompare(b, "en", {numeric: true}));
+    const values = name === "input" ? [...sets[name]]
+      : [...sets[name]].sort((a, b) => a.localeCompare(b, "en", {numeric: true}));
     sel.innerHTML = `<option value="">all</option>` + values.map(v => `<option>${esc(v)}</option>`).join("");
     if (params.has(name)) sel.value = params.get(name);
     sel.addEventListener("change", applyFilters);
@@ -155,7 +157,7 @@ function fillFilters() {
 
 function applyFilters() {
   const want = {};
-  for (const name of ["region", "size", "applied", "code", "setting"]) {
+  for (const name of ["region", "input", "size", "applied", "code", "setting"]) {
     want[name] = document.getElementById("f-" + name).value;
   }
   let shown = 0;
@@ -166,6 +168,9 @@ function applyFilters() {
   });
   document.querySelectorAll("div.input").forEach(d => {
     d.hidden = d.querySelector("figure.case:not([hidden])") === null;
+  });
+  document.querySelectorAll("section.group").forEach(s => {
+    s.hidden = s.querySelector("div.input:not([hidden])") === null;
   });
   document.getElementById("shown").textContent = `${shown} of ${atlas.records.length} cases shown`;
   document.body.dataset.shown = shown;

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
 
     avctl::AtlasOptions atlasOptions;
     CLI::App* atlas = app.add_subcommand("atlas", "run the picture-size matrix, each case on a fresh stand-in");
-    atlas->add_option("--out", atlasOptions.outDir, "write atlas.json and index.html into this existing directory");
+    atlas->add_option("--out", atlasOptions.outDir, "write atlas.json and index.html into this directory (made if missing)");
     atlas->add_option("--setup", atlasOptions.setupFile, "console lines run on each fresh stand-in before its case");
     atlas->add_option("--check", atlasOptions.checkFile,
                       "compare with this atlas.json; print the changed cases and fail when any differ");
