@@ -265,7 +265,6 @@ Json RunCase(const Case& c, const Setup& setup) {
     } else if (c.window == Window::SetCropVideo) {
         control->SetCropVideo(stream, TSRectInfo(0, 0, 960, 540), TSRectInfo(960, 0, 960, 540));
     }
-    const std::optional<int> wideBefore = host::WideScreenMode();
     const size_t journalFrom = host::JournalSize();
     const size_t eventsFrom = host::Events().size();
 
@@ -303,8 +302,10 @@ Json RunCase(const Case& c, const Setup& setup) {
                                  : result == 0                      ? "refused"
                                                                     : "handed over, nothing written";
     }
+    // null: the 21:9 output was never switched (the stand-in's product is no
+    // wide-screen model unless the set-up makes it one).
     const std::optional<int> wide = host::WideScreenMode();
-    outcome["output_21_9"] = wide == wideBefore && !wide ? Json(nullptr) : Json(wide.value_or(0) != 0);
+    outcome["output_21_9"] = wide ? Json(*wide != 0) : Json(nullptr);
     const std::optional<bool> lbd = host::LetterboxDetector();
     outcome["letterbox_detector"] = lbd ? Json(*lbd ? "on" : "off") : Json(nullptr);
     Json events = Json::array();

@@ -177,7 +177,8 @@ function applyFilters() {
 }
 
 document.getElementById("summary").textContent =
-  `${atlas.cases} cases over ${atlas.inputs.length / 2} inputs in two region families, each run on a fresh ` +
+  `${atlas.cases} cases over ${new Set(atlas.inputs.map(i => i.input)).size} inputs in ` +
+  `${new Set(atlas.inputs.map(i => i.region)).size} region families, each run on a fresh ` +
   "stand-in by avctl atlas. The same data is in atlas.json.";
 document.getElementById("about").innerHTML = "<ul>" + atlas.left_out.map(t => `<li>${esc(t)}</li>`).join("") + "</ul>";
 render();
