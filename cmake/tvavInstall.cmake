@@ -30,3 +30,10 @@ foreach(pc tvav tvav-host)
   configure_file(${CMAKE_CURRENT_LIST_DIR}/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endforeach()
+
+# avctl's manual page (made at build time from --help) and bash completion.
+if(TARGET avctl_man)
+  install(FILES ${PROJECT_BINARY_DIR}/tools/avctl/avctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/tools/avctl/avctl.bash-completion
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME avctl)

@@ -175,7 +175,13 @@ TEST_F(HostServices, JournalWritesEachCall) {
     TIAspectRatioAgent* agent = TCAgentMgr::Instance<TIAspectRatioAgent>();
 
     const Row rows[] = {
+        // A read that succeeds also shows the value it handed back.
         {[&] { tv_stream_get_property(stream, TV_PROPERTY_AFD, &i, nullptr); }, "tv_stream_get_property 505 => -1"},
+        {[&] {
+             host::SetProp(stream, TV_PROPERTY_AFD, 10);
+             tv_stream_get_property(stream, TV_PROPERTY_AFD, &i, nullptr);
+         },
+         "tv_stream_get_property 505 => 0 value=10"},
         {[&] { tv_stream_set_property(stream, TV_PROPERTY_VIDEO_SINK_SRCDST_POINTER, &sink, nullptr); },
          "tv_stream_set_property 610 0,0,1920,1080 240,0,1440,1080 => 0"},
         {[&] { tv_stream_atsc3_set_video_size(stream, &sink); },
@@ -184,17 +190,17 @@ TEST_F(HostServices, JournalWritesEachCall) {
         {[&] { vconf_set_int(VCONFKEY_REFRESH_MENU, 1); }, "vconf_set_int db/menu/refresh_menu 1 => 0"},
         {[&] { vconf_set_str(VCONFKEY_ORB_WINDOW_RECT, ""); }, "vconf_set_str memory/orb/window_rect \"\" => 0"},
         {[&] { system_info_get_value_int(SYSTEM_INFO_KEY_PRODUCT_CODE, &i); }, "system_info_get_value_int 254 => -1"},
-        {[&] { avoc_get_picture_mode(0, &pm, 1); }, "avoc_get_picture_mode 0 1 => 0"},
-        {[&] { avoc_get_hdr_plus_mode(&i, 1); }, "avoc_get_hdr_plus_mode 1 => 0"},
+        {[&] { avoc_get_picture_mode(0, &pm, 1); }, "avoc_get_picture_mode 0 1 => 0 value=0"},
+        {[&] { avoc_get_hdr_plus_mode(&i, 1); }, "avoc_get_hdr_plus_mode 1 => 0 value=0"},
         {[&] { avoc_set_wide_screen_mode(0, 1); }, "avoc_set_wide_screen_mode 0 1 => 0"},
         {[&] { fb_nv_store_screen_config_res(1, 2, &screen); },
          "fb_nv_store_screen_config_res 1 2 0100ff00000000003412000000000000 => 0"},
-        {[&] { fb_nv_load_screen_config_res(0, 3, &screen); }, "fb_nv_load_screen_config_res 0 3 => 0"},
+        {[&] { fb_nv_load_screen_config_res(0, 3, &screen); }, "fb_nv_load_screen_config_res 0 3 => 0 value=00000000000000000000000000000000"},
         {[&] { fb_nv_store_audio_config(&audio); }, "fb_nv_store_audio_config 0000000b => 0"},
         {[&] { fb_terminate_server(); }, "fb_terminate_server => 0"},
-        {[&] { res_lookup_get_picture_size(1, &rect); }, "res_lookup_get_picture_size 1 => 0"},
+        {[&] { res_lookup_get_picture_size(1, &rect); }, "res_lookup_get_picture_size 1 => 0 value=240,0,1440,1080"},
         {[&] { res_lookup_get_video_crop(2, info, &rect); },
-         "res_lookup_get_video_crop 2 196608 7 0,0,1920,1080 0,0,1920,1080 0 1 1,2,3,4 2 1 => 0"},
+         "res_lookup_get_video_crop 2 196608 7 0,0,1920,1080 0,0,1920,1080 0 1 1,2,3,4 2 1 => 0 value=0,0,1920,1080"},
         {[&] { lumvideo_api_set_lbd_on(); }, "lumvideo_api_set_lbd_on => 0"},
         {[&] { TIEventManager::Instance()->SendEvent(82, &handle, 0); }, "event 82 1 0 => 1"},
         {[&] {
@@ -203,7 +209,7 @@ TEST_F(HostServices, JournalWritesEachCall) {
          },
          "scope \"TCSizeControl::t_ResLookupGetRectSize - lookup\"\nlumvideo_api_set_lbd_off => 0\n"
          "scope_end \"TCSizeControl::t_ResLookupGetRectSize - lookup\""},
-        {[&] { TCFactoryProvider::GetOption(0, &i); }, "TCFactoryProvider::GetOption 0 => 1"},
+        {[&] { TCFactoryProvider::GetOption(0, &i); }, "TCFactoryProvider::GetOption 0 => 1 value=1"},
         {[&] { TCSOSpec::Instance(handle)->m_Get(SOSPEC_TAG_COUNTRY, i); }, "TCSOSpec::m_Get 1 => 0"},
         {[&] { agent->GetPictureSizeInfo(13, 2, true, &i); }, "TIAspectRatioAgent::GetPictureSizeInfo 13 2 1 => 0"},
         {[&] { agent->SetPictureSizeInfo(0, 5, false, 4); }, "TIAspectRatioAgent::SetPictureSizeInfo 0 5 0 4 => 1"},
@@ -217,7 +223,7 @@ TEST_F(HostServices, JournalWritesEachCall) {
              static_cast<TIATSC3FastvideoAgent*>(TCAgentMgr::Instance()->m_Instance(AGENT_KEY_ATSC3_FASTVIDEO))
                  ->GetATSC3FastvideoInfo(&fast);
          },
-         "TIATSC3FastvideoAgent::GetATSC3FastvideoInfo => 1"},
+         "TIATSC3FastvideoAgent::GetATSC3FastvideoInfo => 1 value=1"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);

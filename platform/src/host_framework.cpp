@@ -22,8 +22,17 @@
 
 using host::detail::Bool;
 using host::detail::Dec;
+using host::detail::ReadValue;
 
 namespace {
+
+// A detail record as the console writes it: bAutoWide,screenMode,screenFit,
+// offsetFlag,x,y,height,width,bPanoramaOption.
+std::string OptionText(const TSPictureSizeOption& o) {
+    return Bool(o.bAutoWide) + "," + Dec(o.screenMode) + "," + Dec(o.screenFit) + "," + Bool(o.bOffset) + "," +
+           Dec(o.offsetX) + "," + Dec(o.offsetY) + "," + Dec(o.offsetHeight) + "," + Dec(o.offsetWidth) + "," +
+           Bool(o.bPanoramaOption);
+}
 
 // ---------------------------------------------------------------------------
 // Logger and assertion reports
@@ -103,7 +112,7 @@ public:
             }
         }
         HOST_RECORD("TIAspectRatioAgent::GetPictureSizeInfo", {Dec(source), Dec(resolutionMode), Bool(dtv)},
-               Bool(found));
+               Bool(found), ReadValue(found, Dec(found ? *size : 0)));
         return found;
     }
 
@@ -128,7 +137,7 @@ public:
             }
         }
         HOST_RECORD("TIAspectRatioAgent::GetPictureSizeDetailInfo", {Dec(source), Dec(resolutionMode), Dec(size)},
-               Bool(found));
+               Bool(found), ReadValue(found, found ? OptionText(*option) : ""));
         return found;
     }
 
@@ -205,7 +214,8 @@ public:
         host::Atsc3Agent state = m_state.load();
         bool ok = info != nullptr && state != host::Atsc3Agent::Absent;
         if (ok) info->ATSC3FastvideoOnOff = state == host::Atsc3Agent::On ? 1 : 0;
-        HOST_RECORD("TIATSC3FastvideoAgent::GetATSC3FastvideoInfo", {}, Bool(ok));
+        HOST_RECORD("TIATSC3FastvideoAgent::GetATSC3FastvideoInfo", {}, Bool(ok),
+                    ReadValue(ok, ok ? Dec(info->ATSC3FastvideoOnOff) : ""));
         return ok;
     }
 
@@ -462,7 +472,7 @@ bool TCFactoryProvider::GetOption(int option, int* value) {
             ok = true;
         }
     }
-    HOST_RECORD("TCFactoryProvider::GetOption", {Dec(option)}, Bool(ok));
+    HOST_RECORD("TCFactoryProvider::GetOption", {Dec(option)}, Bool(ok), ReadValue(ok, Dec(ok ? *value : 0)));
     return ok;
 }
 
@@ -483,7 +493,7 @@ bool TCSOSpec::m_Get(ESOSpecTag tag, int& value) {
             ok = true;
         }
     }
-    HOST_RECORD("TCSOSpec::m_Get", {Dec(tag)}, Bool(ok));
+    HOST_RECORD("TCSOSpec::m_Get", {Dec(tag)}, Bool(ok), ReadValue(ok, Dec(value)));
     return ok;
 }
 

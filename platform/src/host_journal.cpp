@@ -44,10 +44,10 @@ namespace detail {
 
 bool JournalOn() { return g_journalOn.load(std::memory_order_relaxed); }
 
-void Record(std::string name, std::vector<std::string> args, std::string result) {
+void Record(std::string name, std::vector<std::string> args, std::string result, std::string value) {
     JournalStore& store = Store();
     std::lock_guard<std::mutex> lock(store.mutex);
-    store.entries.push_back(JournalEntry{std::move(name), std::move(args), std::move(result)});
+    store.entries.push_back(JournalEntry{std::move(name), std::move(args), std::move(result), std::move(value)});
 }
 
 void RecordNoResult(std::string name, std::vector<std::string> args) {
@@ -112,6 +112,10 @@ std::string FormatJournalEntry(const JournalEntry& e) {
     if (!e.result.empty()) {
         out += " => ";
         out += e.result;
+    }
+    if (!e.value.empty()) {
+        out += " value=";
+        out += QuoteIfNeeded(e.value);
     }
     return out;
 }

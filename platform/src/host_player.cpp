@@ -13,6 +13,7 @@
 #include "tv_stream.h"
 
 using host::detail::Dec;
+using host::detail::ReadValue;
 using host::detail::DstRect;
 using host::detail::SrcRect;
 
@@ -79,18 +80,20 @@ Width WidthOf(int id) {
     return Width::Int;
 }
 
-void WriteValue(int id, void* out, int64_t value) {
+// Returns the value as the caller reads it back.
+int64_t WriteValue(int id, void* out, int64_t value) {
     switch (WidthOf(id)) {
     case Width::Byte:
         *static_cast<unsigned char*>(out) = static_cast<unsigned char>(value);
-        break;
+        return static_cast<unsigned char>(value);
     case Width::Flag:
         *static_cast<bool*>(out) = value != 0;
-        break;
+        return value != 0 ? 1 : 0;
     case Width::Int:
-        *static_cast<int*>(out) = static_cast<int>(value);
         break;
     }
+    *static_cast<int*>(out) = static_cast<int>(value);
+    return static_cast<int>(value);
 }
 
 }  // namespace
@@ -104,6 +107,7 @@ extern "C" int tv_stream_get_property(TVStream stream, TvStreamPropertyType prop
     va_end(ap);
 
     int result = -1;
+    int64_t value = 0;
     {
         PlayerStore& store = Player();
         std::lock_guard<std::mutex> lock(store.mutex);
@@ -111,12 +115,12 @@ extern "C" int tv_stream_get_property(TVStream stream, TvStreamPropertyType prop
         if (state != nullptr && out != nullptr) {
             auto it = state->reported.find(property);
             if (it != state->reported.end()) {
-                WriteValue(property, out, it->second);
+                value = WriteValue(property, out, it->second);
                 result = 0;
             }
         }
     }
-    HOST_RECORD("tv_stream_get_property", {Dec(property)}, Dec(result));
+    HOST_RECORD("tv_stream_get_property", {Dec(property)}, Dec(result), ReadValue(result == 0, Dec(value)));
     return result;
 }
 

@@ -15,7 +15,9 @@
 #include "system_info.h"
 #include "vconf.h"
 
+using host::detail::Bool;
 using host::detail::Dec;
+using host::detail::ReadValue;
 
 namespace {
 
@@ -146,7 +148,7 @@ extern "C" int vconf_get_int(const char* key, int* value) {
             result = 0;
         }
     }
-    HOST_RECORD("vconf_get_int", {name}, Dec(result));
+    HOST_RECORD("vconf_get_int", {name}, Dec(result), ReadValue(result == 0, Dec(result == 0 ? *value : 0)));
     return result;
 }
 
@@ -205,7 +207,7 @@ extern "C" int system_info_get_value_bool(system_info_key_e key, bool* value) {
         *value = stored != 0;
         result = 0;
     }
-    HOST_RECORD("system_info_get_value_bool", {Dec(key)}, Dec(result));
+    HOST_RECORD("system_info_get_value_bool", {Dec(key)}, Dec(result), ReadValue(result == 0, Bool(stored != 0)));
     return result;
 }
 
@@ -216,7 +218,7 @@ extern "C" int system_info_get_value_int(system_info_key_e key, int* value) {
         *value = stored;
         result = 0;
     }
-    HOST_RECORD("system_info_get_value_int", {Dec(key)}, Dec(result));
+    HOST_RECORD("system_info_get_value_int", {Dec(key)}, Dec(result), ReadValue(result == 0, Dec(stored)));
     return result;
 }
 
@@ -234,7 +236,7 @@ extern "C" int avoc_get_pc_mode(int index, int* pcMode) {
             result = store.pcModeResult;
         }
     }
-    HOST_RECORD("avoc_get_pc_mode", {Dec(index)}, Dec(result));
+    HOST_RECORD("avoc_get_pc_mode", {Dec(index)}, Dec(result), ReadValue(pcMode != nullptr, Dec(pcMode ? *pcMode : 0)));
     return result;
 }
 
@@ -248,7 +250,8 @@ extern "C" int avoc_get_picture_mode(int index, kova_picture_mode_e* mode, int s
             result = 0;
         }
     }
-    HOST_RECORD("avoc_get_picture_mode", {Dec(index), Dec(saveType)}, Dec(result));
+    HOST_RECORD("avoc_get_picture_mode", {Dec(index), Dec(saveType)}, Dec(result),
+                ReadValue(result == 0, Dec(result == 0 ? static_cast<int>(*mode) : 0)));
     return result;
 }
 
@@ -262,7 +265,8 @@ extern "C" int avoc_get_hdr_plus_mode(int* mode, int saveType) {
             result = 0;
         }
     }
-    HOST_RECORD("avoc_get_hdr_plus_mode", {Dec(saveType)}, Dec(result));
+    HOST_RECORD("avoc_get_hdr_plus_mode", {Dec(saveType)}, Dec(result),
+                ReadValue(result == 0, Dec(result == 0 ? static_cast<int>(*mode) : 0)));
     return result;
 }
 
@@ -291,7 +295,8 @@ extern "C" int fb_nv_load_screen_config_res(unsigned char source, unsigned char 
         std::memcpy(config, bytes.data(), bytes.size());
         result = 0;
     }
-    HOST_RECORD("fb_nv_load_screen_config_res", {Dec(source), Dec(resolution)}, Dec(result));
+    HOST_RECORD("fb_nv_load_screen_config_res", {Dec(source), Dec(resolution)}, Dec(result),
+                ReadValue(result == 0, result == 0 ? host::FormatHex(reinterpret_cast<const uint8_t*>(config), 16) : ""));
     return result;
 }
 
@@ -322,7 +327,8 @@ extern "C" int fb_nv_load_audio_config(FB_AUDIO_CONFIG* config) {
         std::memcpy(config->bytes, store.audio.data(), store.audio.size());
         result = 0;
     }
-    HOST_RECORD("fb_nv_load_audio_config", {}, Dec(result));
+    HOST_RECORD("fb_nv_load_audio_config", {}, Dec(result),
+                ReadValue(result == 0, result == 0 ? host::FormatHex(config->bytes, sizeof config->bytes) : ""));
     return result;
 }
 
@@ -377,7 +383,8 @@ extern "C" int res_lookup_get_picture_size(KOVAPictureSizeType_k code, KOVARect_
             }
         }
     }
-    HOST_RECORD("res_lookup_get_picture_size", {Dec(code)}, Dec(result));
+    HOST_RECORD("res_lookup_get_picture_size", {Dec(code)}, Dec(result),
+                ReadValue(result == 0, result == 0 ? host::detail::Rect(*rect) : ""));
     return result;
 }
 
@@ -395,7 +402,7 @@ extern "C" int res_lookup_get_video_crop(KOVAPictureSizeType_k code, KOVAPicture
     HOST_RECORD("res_lookup_get_video_crop",
            {Dec(code), Dec(info.source), Dec(info.resolutionType), Rect(info.inputVideo), Rect(info.destination),
             Dec(info.pcMode), Dec(info.pictureSize), Rect(info.offset), Dec(info.caption), Dec(info.screenFit)},
-           Dec(result));
+           Dec(result), ReadValue(result == 0, result == 0 ? Rect(*rect) : ""));
     return result;
 }
 

@@ -1,6 +1,7 @@
 // The scenario console: language, error reports, expectation matching and
 // the run mode's verdicts and exit status.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,9 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "Freeze.h"
 #include "Interpreter.h"
@@ -123,7 +127,13 @@ TEST(AvctlInterpreter, ReportsUnparsableLinesWithFileLineAndReason) {
          "bad screen record '00112233445566778899aabbccddee_f' (32 hexadecimal digits, __ for any byte)"},
         {"expect fb 0 0 0011", "bad screen record"},
         {"expect lbd maybe", "wrong arguments for 'expect lbd'"},
+        // Bad bytes are quoted escaped; well-formed UTF-8 stays as it is.
+        {"frob\x01\xff\xc3\xa9\xed\xa0\x80 1", "unknown command 'frob\\x01\\xff\xc3\xa9\\xed\\xa0\\x80'"},
     };
+    // An editor's byte-order mark before the first line is no part of it.
+    Interpreter::Status status;
+    EXPECT_EQ(RunLines({"\xEF\xBB\xBFoption 0 1", "GetSize"}, &status), "");
+    EXPECT_EQ(status, Interpreter::Status::Ok);
     for (const Case& c : cases) {
         Interpreter::Status s;
         const std::string out = RunLines({"# first line", c.line}, &s);
@@ -170,7 +180,7 @@ TEST(AvctlInterpreter, ExpectationsPassSilentlyOrReportWhatTheyGot) {
          "t.avs:4: expected call vconf_get_int memory/other, got [memory/mls/state]\n"},
         {afterMls("expect count vconf_get_int 2"), "t.avs:4: expected count vconf_get_int 2, got 1\n"},
         {afterMls("expect no-call vconf_get_int"),
-         "t.avs:4: expected no-call vconf_get_int, got vconf_get_int memory/mls/state => 0\n"},
+         "t.avs:4: expected no-call vconf_get_int, got vconf_get_int memory/mls/state => 0 value=1\n"},
         // The set-up line before the operation is outside its window.
         {afterMls("expect call tv_stream_get_property _"),
          "t.avs:4: expected call tv_stream_get_property _, got no tv_stream_get_property call\n"},
@@ -269,8 +279,47 @@ TEST(AvctlRun, CountsFilesAndFailsAtTheRightLine) {
 
     o = RunAvctl("run /nonexistent/file.avs");
     EXPECT_EQ(o.status, 1);
-    EXPECT_NE(o.output.find("FAIL /nonexistent/file.avs\n/nonexistent/file.avs:0: error: cannot open file"),
-              std::string::npos);
+    EXPECT_NE(o.output.find("FAIL /nonexistent/file.avs\n/nonexistent/file.avs: error: No such file or directory\n"),
+              std::string::npos)
+        << o.output;
+}
+
+// A run never reports a pass it did not check: a folder runs each *.avs in
+// it in name order, a file with no expectation fails, a folder without
+// scenarios fails; standard input is a file like any other.
+TEST(AvctlRun, FoldersRunTheirScenariosAndAFileThatChecksNothingFails) {
+    const std::string dir = ScratchDir() + "folder/";
+    std::filesystem::create_directories(dir + "sub.avs");  // a folder is not a scenario, even so named
+    std::ofstream(dir + "b.avs") << "GetSize\nexpect result 1\n";
+    std::ofstream(dir + "a.avs") << "# set-up only\noption 0 1\nGetSize\n";
+    std::ofstream(dir + "c.avs") << "";
+    std::ofstream(dir + "notes.txt") << "GetSize\nexpect result 0\n";
+    Outcome o = RunAvctl("run " + dir, false);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.output, "FAIL " + dir + "a.avs\n" + dir + "a.avs: no expectation checked\nPASS " + dir + "b.avs\nFAIL " +
+                            dir + "c.avs\n" + dir + "c.avs: no expectation checked\n1 passed, 2 failed\n");
+
+    std::filesystem::create_directories(dir + "empty");
+    o = RunAvctl("run " + dir + "empty", false);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.output, "FAIL " + dir + "empty\n" + dir + "empty: error: no *.avs file in this folder\n0 passed, 1 failed\n");
+
+    o = RunAvctl("run - < " + dir + "b.avs", false);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.output, "PASS -\n1 passed, 0 failed\n");
+    o = RunAvctl("freeze - < " + dir + "b.avs", false);
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.output, "GetSize\nexpect result 1\nexpect out x 0\nexpect out y 0\nexpect out height 1080\n"
+                        "expect out width 1920\nexpect no-sink-write\n");
+
+    // The plain form and freeze take one file: a folder is a usage error,
+    // and freeze writes nothing.
+    for (const std::string& command : {dir, "freeze " + dir + " -o " + dir + "out.avs"}) {
+        o = RunAvctl(command);
+        EXPECT_EQ(o.status, 2) << command;
+        EXPECT_NE(o.output.find(dir + ": error: is a folder, not a scenario file\n"), std::string::npos) << command;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "out.avs"));
 }
 
 TEST(AvctlProgram, ScriptOutputTraceAndJson) {
@@ -292,6 +341,57 @@ TEST(AvctlProgram, ScriptOutputTraceAndJson) {
     o = RunAvctl(failing);
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.output.find(failing + ":2: expected result 0, got 1"), std::string::npos);
+}
+
+// 0 success, 1 a failed scenario, 2 a wrong command line; --help says so.
+TEST(AvctlProgram, ExitStatusTellsSuccessFailureAndUsageApart) {
+    const std::string good = WriteTemp("exit_good.avs", "GetSize\nexpect result 1\n");
+    const std::string bad = WriteTemp("exit_bad.avs", "GetSize\nexpect result 0\n");
+    struct Case { std::string args; int status; std::string output; };
+    const Case cases[] = {
+        {good, 0, "GetSize => 1"},
+        {"--version", 0, std::string("avctl (tvav) ") + TVAV_VERSION + "\n"},
+        {"--help", 0, "  2  usage error"},
+        {bad, 1, ":2: expected result 0, got 1"},
+        {"run " + bad, 1, "0 passed, 1 failed"},
+        {"/nonexistent.avs", 1, "/nonexistent.avs: error: No such file or directory"},
+        {"--bogus " + good, 2, "--bogus"},
+        {"run", 2, "files is required"},
+        {"freeze", 2, "file is required"},
+        {"--log-level many " + good, 2, "many"},
+        {"demo --out", 2, "--out"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = RunAvctl(c.args);
+        EXPECT_EQ(o.status, c.status) << c.args << "\n" << o.output;
+        EXPECT_NE(o.output.find(c.output), std::string::npos) << c.args << "\n" << o.output;
+    }
+}
+
+// With --json standard output holds only JSON Lines, whatever the library
+// prints (its prints are journal entries "stdout" and "stderr").
+TEST(AvctlProgram, JsonOutputOfEveryScenarioParsesLineByLine) {
+    int scenarios = 0;
+    bool printSeen = false;
+    for (const auto& entry : std::filesystem::directory_iterator(SCENARIO_DIR)) {
+        if (entry.path().extension() != ".avs") {
+            continue;
+        }
+        ++scenarios;
+        const Outcome o = RunAvctl("--json " + entry.path().string(), false);
+        EXPECT_EQ(o.status, 0) << entry.path();
+        std::istringstream lines(o.output);
+        int records = 0;
+        for (std::string line; std::getline(lines, line); ++records) {
+            const auto value = nlohmann::json::parse(line, nullptr, false);
+            ASSERT_TRUE(value.is_object()) << entry.path() << " line " << records + 1 << ": " << line;
+            printSeen = printSeen || (value.contains("call") && value["call"] == "stdout" &&
+                                      value["args"][0] == "ASSERT!, Func:TCSizeControl::SetSize");
+        }
+        EXPECT_GT(records, 10) << entry.path();
+    }
+    EXPECT_GE(scenarios, 9);
+    EXPECT_TRUE(printSeen);
 }
 
 TEST(AvctlProgram, ScriptFilesStopAtTheFirstErrorStandardInputGoesOn) {
@@ -337,6 +437,72 @@ TEST(AvctlProgram, DemoWritesItsTranscriptPicturesAndIndex) {
     // The first picture: after the menu's 4:3, with the panel's 21:9 output switched off.
     EXPECT_NE(read("picture-01.svg").find("picture size 3 (4:3)  |  screen state 0  |  no AFD/WSS seen  |  21:9 output off (0)"),
               std::string::npos);
+}
+
+// Peak resident memory, in KB, of avctl running a script of `operations`
+// picture-size changes (each journals a few dozen outside calls).
+long PeakKilobytes(int operations) {
+    const std::string script = ScratchDir() + "long" + std::to_string(operations) + ".avs";
+    {
+        std::ofstream out(script);
+        out << "option 0 1\nhandle 1 0\n";
+        for (int i = 0; i < operations; i += 2) {
+            out << "SetPictureSize 3 true\nSetPictureSize 0 true\n";
+        }
+    }
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // Freed memory goes back at once, also under AddressSanitizer.
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        const std::string options = std::string(asan != nullptr ? asan : "") + ":quarantine_size_mb=1";
+        setenv("ASAN_OPTIONS", options.c_str(), 1);
+        freopen("/dev/null", "w", stdout);
+        // The console as the build starts it (through the emulator of a cross build).
+        std::istringstream words(AVCTL_COMMAND);
+        std::vector<std::string> argv(std::istream_iterator<std::string>(words), {});
+        argv.push_back(script);
+        std::vector<char*> args;
+        for (std::string& arg : argv) args.push_back(arg.data());
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        ADD_FAILURE() << "avctl failed on " << script;
+        return -1;
+    }
+    return usage.ru_maxrss;
+}
+
+// Only the last operation's journal is kept: 9,000 more operations cost
+// less than 4 KB each (keeping every entry took about 25 KB each; a release
+// build stays within a megabyte, AddressSanitizer's allocator adds ~2 KB).
+TEST(AvctlProgram, MemoryStaysFlatOverALongScript) {
+    const long small = PeakKilobytes(1000);
+    const long large = PeakKilobytes(10000);
+    ASSERT_GT(small, 0);
+    EXPECT_LT(large, small + 9000 * 4) << "1,000 operations: " << small << " KB, 10,000: " << large << " KB";
+}
+
+// A name does what its number does: the same operations print the same
+// results and make the same outside calls (each script in a fresh process).
+TEST(AvctlProgram, NamesActAsTheirNumbers) {
+    struct Case { std::string named, numbered; };
+    const Case cases[] = {
+        {"key source=hdmi2 ar=4:3 h=720 v=576\nhandle 1 0\nSetPictureSize 4_3 true\nGetPictureSize\n",
+         "key source=14 ar=2 h=720 v=576\nhandle 1 0\nSetPictureSize 3 true\nGetPictureSize\n"},
+        {"key source=tuner ar=16:9\nhandle 1 0\nChangeVideoSizeByAFD 9 0\n",
+         "key source=0 ar=3\nhandle 1 0\nChangeVideoSizeByAFD 9 0\n"},
+        {"option 0 1\nSetAnalogMTS MULTI_SOUND_SAP\nCheckPictureSizeSubMenu zoom P_SIZESUB_SCREENFIT\n",
+         "option 0 1\nSetAnalogMTS 3\nCheckPictureSizeSubMenu 1 2\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome named = RunAvctl("--trace " + WriteTemp("named.avs", c.named), false);
+        EXPECT_EQ(named.status, 0) << named.output;
+        EXPECT_EQ(named.output, RunAvctl("--trace " + WriteTemp("numbered.avs", c.numbered), false).output);
+    }
 }
 
 // "option N unset" undoes "option N V" (the other unset forms are used by the

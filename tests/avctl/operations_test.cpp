@@ -84,13 +84,19 @@ TEST(AvctlOperations, ArgumentsAreCheckedAgainstTheDeclaration) {
         {"ConvertTypeTvStreamAnalogDualAudioType", "16", "out of range"},
         {"CheckScreenFitOption", "0,0,0,2 2", ""},
         {"CheckScreenFitOption", "0,0,2 2", "4 comma-separated fields: profileId,pipelineType,reserved,pictureSize"},
-        {"CheckScreenFitOption", "0,0,0,x 2", "bad number 'x' for sourceInfo"},
+        {"CheckScreenFitOption", "x,0,0,0 2", "bad number 'x' for sourceInfo"},
+        {"CheckScreenFitOption", "0,0,0,4_3 2", ""},  // the record's picture size by name
         {"Set21to9SizeInfo", "true,1,0,132,948", ""}, {"Set21to9SizeInfo", "1,1,1,0", "5 comma-separated fields"},
         {"Set21to9SizeInfo", "1,1,yes,0,0", "bad boolean 'yes' for info"},
         {"GetSize", "colour=1", "GetSize has no out parameter 'colour'"},
         {"GetCoarse", "value=x", "bad number 'x' for value"},
         {"ChangeVideoSizeByAFD", "256 0", "value '256' is out of range for afd (unsigned char)"},
         {"SetCropVideo", "0,0,1920 0,0,960,540", "bad value '0,0,1920' for src (4 comma-separated fields"},
+        // Enumerations also take their names, whole or without the prefix.
+        {"SetPictureSize", "PICTURESIZETYPE_AUTO_16_9 true", ""}, {"SetPictureSize", "auto_16_9 true", ""},
+        {"SetPictureSize", "WIDE true", "bad value 'WIDE' for size (EPictureSizeType: a number or one of 16_9=0 ZOOM=1"},
+        {"SetPictureSize", "SCREENMODE_4_3 true", "bad value 'SCREENMODE_4_3' for size"},  // another enumeration's
+        {"ConvertTypeTvStreamAnalogMTSType", "TV_ANALOG_MTS_STEREO_SAP", ""},
     };
     for (const Case& c : cases) {
         const avctl::Operation& op = avctl::FindOperation(c.word, Args(c.args));

@@ -9,26 +9,78 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <functional>
 #include <sstream>
 
 #include "Freeze.h"
+#include "OutputCapture.h"
 
 namespace avctl {
 
+std::istream* OpenScript(const std::string& file, std::ifstream& storage, std::string& reason) {
+    if (file == "-") {
+        return &std::cin;
+    }
+    std::error_code ignored;
+    if (std::filesystem::is_directory(file, ignored)) {
+        reason = "is a folder, not a scenario file";
+        return nullptr;
+    }
+    storage.open(file);
+    if (!storage) {
+        reason = std::strerror(errno);
+        return nullptr;
+    }
+    return &storage;
+}
+
 bool CheckFile(const std::string& file, const Options& runOptions, std::ostream& out) {
-    std::ifstream in(file);
-    if (!in) {
-        out << file << ":0: error: cannot open file: " << std::strerror(errno) << "\n";
+    std::ifstream storage;
+    std::string reason;
+    std::istream* in = OpenScript(file, storage, reason);
+    if (in == nullptr) {
+        out << file << ": error: " << reason << "\n";
         return false;
     }
     Options options;
     options.quiet = true;
     options.logLevel = runOptions.logLevel;
     Interpreter interpreter(out, options);
-    return interpreter.Run(in, file, true);
+    if (!interpreter.Run(*in, file, true)) {
+        return false;
+    }
+    // A file that checks nothing proves nothing: it never counts as a pass.
+    if (interpreter.ExpectationsChecked() == 0) {
+        out << file << ": no expectation checked\n";
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ScenarioFiles(const std::vector<std::string>& arguments, std::vector<std::string>& empty) {
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) {
+        std::error_code error;
+        if (argument == "-" || !std::filesystem::is_directory(argument, error)) {
+            files.push_back(argument);
+            continue;
+        }
+        std::vector<std::string> inFolder;
+        for (const auto& entry : std::filesystem::directory_iterator(argument, error)) {
+            if (entry.path().extension() == ".avs" && !entry.is_directory(error)) {
+                inFolder.push_back(entry.path().string());
+            }
+        }
+        std::sort(inFolder.begin(), inFolder.end());
+        if (inFolder.empty()) {
+            empty.push_back(argument);
+        }
+        files.insert(files.end(), inFolder.begin(), inFolder.end());
+    }
+    return files;
 }
 
 namespace {
@@ -38,7 +90,7 @@ namespace {
 bool InChild(const std::string& file, const std::function<bool(std::ostream&)>& work, std::string& report) {
     int fds[2];
     if (pipe(fds) != 0) {
-        report = file + ":0: error: cannot create a pipe: " + std::strerror(errno) + "\n";
+        report = file + ": error: cannot create a pipe: " + std::strerror(errno) + "\n";
         return false;
     }
     std::cout.flush();
@@ -46,11 +98,12 @@ bool InChild(const std::string& file, const std::function<bool(std::ostream&)>& 
     if (pid < 0) {
         close(fds[0]);
         close(fds[1]);
-        report = file + ":0: error: cannot fork: " + std::strerror(errno) + "\n";
+        report = file + ": error: cannot fork: " + std::strerror(errno) + "\n";
         return false;
     }
     if (pid == 0) {
         close(fds[0]);
+        OutputCapture capture;  // the library's prints stay in this child's journal
         std::ostringstream text;
         const bool ok = work(text);
         const std::string s = text.str();
@@ -75,7 +128,7 @@ bool InChild(const std::string& file, const std::function<bool(std::ostream&)>& 
     int status = 0;
     waitpid(pid, &status, 0);
     if (WIFSIGNALED(status)) {
-        report += file + ":0: error: the scenario process died with signal " + std::to_string(WTERMSIG(status)) + "\n";
+        report += file + ": error: the scenario process died with signal " + std::to_string(WTERMSIG(status)) + "\n";
         return false;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -83,15 +136,21 @@ bool InChild(const std::string& file, const std::function<bool(std::ostream&)>& 
 
 }  // namespace
 
-int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out, bool diff,
+int RunFiles(const std::vector<std::string>& arguments, const Options& options, std::ostream& out, bool diff,
              bool logs) {
     int passed = 0;
     int failed = 0;
+    std::vector<std::string> emptyFolders;
+    const std::vector<std::string> files = ScenarioFiles(arguments, emptyFolders);
+    for (const std::string& folder : emptyFolders) {
+        out << "FAIL " << folder << "\n" << folder << ": error: no *.avs file in this folder\n";
+        ++failed;
+    }
     for (const std::string& file : files) {
         std::string report;
         const bool ok = InChild(file, [&](std::ostream& text) { return CheckFile(file, options, text); }, report);
         out << (ok ? "PASS " : "FAIL ") << file << "\n" << report;
-        if (!ok && diff) {
+        if (!ok && diff && file != "-") {
             std::string frozen;
             const bool frozenOk = InChild(file, [&](std::ostream& text) {
                 std::ifstream in(file);
@@ -115,18 +174,17 @@ int RunFiles(const std::vector<std::string>& files, const Options& options, std:
 }
 
 int ExecuteFile(const std::string& file, const Options& options, std::ostream& out) {
-    Interpreter interpreter(out, options);
-    if (file == "-") {
-        interpreter.Run(std::cin, "-", false);
-    } else {
-        std::ifstream in(file);
-        if (!in) {
-            out << file << ":0: error: cannot open file: " << std::strerror(errno) << "\n";
-            return 1;
-        }
-        interpreter.Run(in, file, true);
+    std::ifstream storage;
+    std::string reason;
+    std::istream* in = OpenScript(file, storage, reason);
+    if (in == nullptr) {
+        out << file << ": error: " << reason << "\n";
+        return std::filesystem::is_directory(file) ? kExitUsage : kExitFailed;
     }
-    return interpreter.Failures() == 0 && interpreter.Errors() == 0 ? 0 : 1;
+    Interpreter interpreter(out, options);
+    // Standard input goes on after an error (it may be typed); a file stops.
+    interpreter.Run(*in, file, file != "-");
+    return interpreter.Failures() == 0 && interpreter.Errors() == 0 ? kExitOk : kExitFailed;
 }
 
 namespace {
@@ -165,6 +223,7 @@ char** Complete(const char* text, int start, int /*end*/) {
                 words.push_back(command.first);
             }
         }
+        words.push_back("quit");
         for (const Operation& op : Operations()) {
             words.push_back(op.name);
             words.push_back(op.QualifiedName());
@@ -195,8 +254,12 @@ std::string HistoryFile() {
 int Interactive(const Options& options) {
     Interpreter interpreter(std::cout, options);
     std::cout << "avctl: scenario console of the TV AV module. 'help' lists commands and operations,\n"
-                 "Tab completes them, 'quit' leaves.\n";
+                 "Tab completes them, 'quit' leaves."
+              << std::endl;
     rl_readline_name = "avctl";
+    if (OutputCapture* capture = OutputCapture::Current()) {
+        rl_outstream = capture->ConsoleFile();
+    }
     rl_attempted_completion_function = Complete;
     const std::string history = HistoryFile();
     if (!history.empty()) {

@@ -2,6 +2,7 @@
 // the interactive prompt.
 #pragma once
 
+#include <fstream>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -10,7 +11,19 @@
 
 namespace avctl {
 
-// Runs each file in a fresh process; prints PASS/FAIL FILE, the failure
+// Exit status of every mode: success, a failed scenario (or one that could
+// not be read), a command line that is wrong.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+// The script to read: standard input for "-", else the opened file in
+// storage. nullptr with the reason when it cannot be read (a folder
+// included).
+std::istream* OpenScript(const std::string& file, std::ifstream& storage, std::string& reason);
+
+// Runs each file (a folder: each *.avs in it, in name order; "-": standard
+// input) in a fresh process; prints PASS/FAIL FILE, the failure
 // lines, and "N passed, N failed". Returns the exit status (0: all passed).
 // Library log lines (--log-level) still go to standard error. With diff, a
 // failing file's reasons are followed by a unified diff between the file
@@ -18,8 +31,9 @@ namespace avctl {
 int RunFiles(const std::vector<std::string>& files, const Options& options, std::ostream& out, bool diff = false,
              bool logs = false);
 
-// Checks one file in this process; writes only failure and error lines.
-// Returns true when it passed.
+// Checks one file (or "-") in this process; writes only failure and error
+// lines. Returns true when it passed: no error, no failed expectation and at
+// least one expectation checked.
 bool CheckFile(const std::string& file, const Options& options, std::ostream& out);
 
 // Executes a script file, or standard input for "-". Returns the exit status.

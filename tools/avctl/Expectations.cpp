@@ -12,6 +12,15 @@ namespace avctl {
 
 using namespace script;
 
+namespace {
+
+// A line the library printed on standard output or error (see OutputCapture).
+bool IsPrint(const host::JournalEntry& e) {
+    return (e.name == "stdout" || e.name == "stderr") && e.args.size() == 1;
+}
+
+}  // namespace
+
 const Interpreter::Window& Interpreter::LastOperation() const {
     if (!m_window.valid) {
         throw ParseError("no operation has been called yet");
@@ -49,7 +58,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                       }
                       const Window& w = in.LastOperation();
                       std::vector<std::string> seen;
-                      for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                      for (const auto& e : w.journal) {
                           if (NameMatches(a[0].text, e.name)) {
                               if (ArgsMatch(e, a, 1)) {
                                   return;
@@ -69,7 +78,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                              Usage("expect no-call", "expect no-call NAME ARG...");
                          }
                          const Window& w = in.LastOperation();
-                         for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                         for (const auto& e : w.journal) {
                              if (NameMatches(a[0].text, e.name) && ArgsMatch(e, a, 1)) {
                                  std::vector<std::string> want;
                                  for (const auto& t : a) {
@@ -91,7 +100,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                        pattern.push_back(a[0]);
                        pattern.insert(pattern.end(), a.begin() + 2, a.end());
                        int64_t got = 0;
-                       for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                       for (const auto& e : w.journal) {
                            if (NameMatches(a[0].text, e.name) && ArgsMatch(e, pattern, 1)) {
                                ++got;
                            }
@@ -108,7 +117,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                  [](Interpreter& in, const Args& a) {
                      NeedCount(a, 1, "expect log", "expect log \"TEXT\"");
                      const Window& w = in.LastOperation();
-                     for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+                     for (const auto& l : w.logs) {
                          if (l.text.find(a[0].text) != std::string::npos) {
                              return;
                          }
@@ -119,13 +128,33 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                     [](Interpreter& in, const Args& a) {
                         NeedCount(a, 1, "expect no-log", "expect no-log \"TEXT\"");
                         const Window& w = in.LastOperation();
-                        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+                        for (const auto& l : w.logs) {
                             if (l.text.find(a[0].text) != std::string::npos) {
                                 in.Fail("no-log \"" + a[0].text + "\"", "\"" + l.text + "\"");
                                 return;
                             }
                         }
                     }}},
+        {"print", {"expect print \"TEXT\"",
+                   [](Interpreter& in, const Args& a) {
+                       NeedCount(a, 1, "expect print", "expect print \"TEXT\"");
+                       for (const auto& e : in.LastOperation().journal) {
+                           if (IsPrint(e) && e.args[0].find(a[0].text) != std::string::npos) {
+                               return;
+                           }
+                       }
+                       in.Fail("print \"" + a[0].text + "\"", "no such line");
+                   }}},
+        {"no-print", {"expect no-print \"TEXT\"",
+                      [](Interpreter& in, const Args& a) {
+                          NeedCount(a, 1, "expect no-print", "expect no-print \"TEXT\"");
+                          for (const auto& e : in.LastOperation().journal) {
+                              if (IsPrint(e) && e.args[0].find(a[0].text) != std::string::npos) {
+                                  in.Fail("no-print \"" + a[0].text + "\"", host::FormatJournalEntry(e));
+                                  return;
+                              }
+                          }
+                      }}},
         {"event", {"expect event N",
                    [](Interpreter& in, const Args& a) {
                        NeedCount(a, 1, "expect event", "expect event N");
@@ -185,7 +214,7 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Expectations() {
                            [](Interpreter& in, const Args& a) {
                                NeedCount(a, 0, "expect no-sink-write", "expect no-sink-write");
                                const Window& w = in.LastOperation();
-                               for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+                               for (const auto& e : w.journal) {
                                    const bool sink = (e.name == "tv_stream_set_property" && !e.args.empty() &&
                                                       e.args[0] == "610") ||
                                                      e.name == "tv_stream_atsc3_set_video_size";
@@ -313,6 +342,7 @@ void Interpreter::Expect(const Args& args) {
         throw ParseError("unknown expectation '" + args[0].text + "'");
     }
     it->second.handler(*this, Args(args.begin() + 1, args.end()));
+    ++m_expectationsChecked;
 }
 
 namespace {
@@ -376,7 +406,7 @@ std::vector<std::string> Interpreter::FrozenExpectations(bool logs) {
     bool audioWritten = false;
     bool lbdSwitched = false;
     std::vector<std::string> fb, vconf, props, agent;
-    for (const auto& e : JournalBetween(w.journalFrom, w.journalTo)) {
+    for (const auto& e : w.journal) {
         const auto& a = e.args;
         if ((e.name == "tv_stream_set_property" && !a.empty() && a[0] == kSinkProperty) ||
             e.name == "tv_stream_atsc3_set_video_size") {
@@ -447,7 +477,7 @@ std::vector<std::string> Interpreter::FrozenExpectations(bool logs) {
         lines.push_back("expect no-sink-write");
     }
     if (logs) {
-        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+        for (const auto& l : w.logs) {
             std::string text = StablePart(l.text.substr(0, l.text.find('\n')));
             while (!text.empty() && text.back() == ' ') {
                 text.pop_back();

@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
+
+#include "Console.h"
 
 namespace avctl {
 namespace {
@@ -55,10 +58,10 @@ bool Freeze(std::istream& in, const std::string& file, const Options& runOptions
         ++lineNo;
         bool expectation = false;
         try {
-            const std::vector<Token> tokens = Tokenize(line);
+            const std::vector<Token> tokens = Tokenize(lineNo == 1 ? WithoutByteOrderMark(line) : line);
             expectation = !tokens.empty() && !tokens[0].quoted && tokens[0].text == "expect";
         } catch (const ParseError& e) {
-            err << file << ":" << lineNo << ": error: " << e.what() << "\n";
+            err << file << ":" << lineNo << ": error: " << Printable(e.what()) << "\n";
             return false;
         }
         const bool keep = expectation && EndsWithKeep(line);
@@ -87,38 +90,32 @@ bool Freeze(std::istream& in, const std::string& file, const Options& runOptions
 
 int FreezeFile(const std::string& file, const std::string& outPath, const Options& options, bool logs,
                std::ostream& out, std::ostream& err) {
-    std::ifstream in(file);
-    if (!in) {
-        err << file << ":0: error: cannot open file: " << std::strerror(errno) << "\n";
-        return 1;
+    std::ifstream storage;
+    std::string reason;
+    std::istream* in = OpenScript(file, storage, reason);
+    if (in == nullptr) {
+        err << file << ": error: " << reason << "\n";
+        return std::filesystem::is_directory(file) ? kExitUsage : kExitFailed;
     }
-    // The library prints a few lines of its own on standard output; they go
-    // to standard error while freezing so that the frozen text stays clean.
-    std::fflush(stdout);
-    const int savedOut = dup(STDOUT_FILENO);
-    dup2(STDERR_FILENO, STDOUT_FILENO);
     std::string frozen;
-    const bool ok = Freeze(in, file, options, logs, frozen, err);
-    std::fflush(stdout);
-    dup2(savedOut, STDOUT_FILENO);
-    close(savedOut);
+    const bool ok = Freeze(*in, file, options, logs, frozen, err);
     if (!ok) {
-        return 1;
+        return kExitFailed;
     }
     if (outPath.empty()) {
         out << frozen;
-        return 0;
+        return kExitOk;
     }
     const std::string temporary = outPath + ".tmp" + std::to_string(getpid());
     std::ofstream tmp(temporary, std::ios::binary | std::ios::trunc);
     tmp << frozen;
     tmp.close();
     if (!tmp || std::rename(temporary.c_str(), outPath.c_str()) != 0) {
-        err << outPath << ":0: error: cannot write the frozen file: " << std::strerror(errno) << "\n";
+        err << outPath << ": error: cannot write the frozen file: " << std::strerror(errno) << "\n";
         std::remove(temporary.c_str());
-        return 1;
+        return kExitFailed;
     }
-    return 0;
+    return kExitOk;
 }
 
 std::string UnifiedDiff(const std::string& oldName, const std::string& oldText, const std::string& newName,

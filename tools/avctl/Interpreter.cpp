@@ -6,11 +6,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <optional>
 
 #include <nlohmann/json.hpp>
 
+#include "Names.h"
+#include "OutputCapture.h"
 #include "Picture.h"
 #include <tvav/SizeControl.h>
 #include "host/HostControl.h"
@@ -21,10 +24,30 @@ namespace avctl {
 
 using namespace script;
 
+namespace {
+
+// One JSON Lines record; text that is not UTF-8 never stops the output.
+std::string JsonLine(const nlohmann::ordered_json& value) {
+    return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
+}
+
+// A journal entry as one JSON object; "value" only after a read.
+std::string JournalJson(const host::JournalEntry& e) {
+    nlohmann::ordered_json entry{{"call", e.name}, {"args", e.args}, {"result", e.result}};
+    if (!e.value.empty()) {
+        entry["value"] = e.value;
+    }
+    return JsonLine(entry);
+}
+
+}  // namespace
+
 
 Interpreter::Interpreter(std::ostream& out, const Options& options) : m_out(out), m_options(options) {
     host::Reset();
-    host::SetLogThreshold(options.logLevel);
+    // Log lines are shown here (ShowLogs), on the console's own standard
+    // error, rather than printed by the stand-in, whose prints are captured.
+    host::SetLogThreshold(-1);
     m_stream = host::DefaultStream();
     m_context.key.source = 0;
     m_context.key.dtv = true;
@@ -92,12 +115,10 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                       const int id = Int(a[0], "property id");
                       if (a[1].text == "unset") {
                           host::UnsetProp(in.m_stream, id);
-                          in.m_props.erase(id);
                       } else {
                           bool b = false;
                           const int64_t v = TryParseBool(a[1].text, b) ? (b ? 1 : 0) : ParseInt(a[1].text, "property value");
                           host::SetProp(in.m_stream, id, v);
-                          in.m_props[id] = v;
                       }
                   }}},
         {"prop-result", {"prop-result ID R",
@@ -241,8 +262,11 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                          }
                          const std::string field = t.text.substr(0, eq);
                          const std::string value = t.text.substr(eq + 1);
+                         int64_t named = 0;
                          if (field == "source") {
-                             key.source = Int(Token{value, false}, "source");
+                             key.source = ValueOfName(KeySourceNames(), value, named)
+                                              ? static_cast<int32_t>(named)
+                                              : Int(Token{value, false}, "source");
                          } else if (field == "dtv") {
                              key.dtv = ParseBool(value, "dtv");
                          } else if (field == "res") {
@@ -252,7 +276,9 @@ const std::map<std::string, Interpreter::Command>& Interpreter::Commands() {
                          } else if (field == "v") {
                              key.resolutionInfo.vertical = Unsigned(value, "v");
                          } else if (field == "ar") {
-                             key.resolutionInfo.aspectratio = Unsigned(value, "ar");
+                             key.resolutionInfo.aspectratio = ValueOfName(KeyAspectRatioNames(), value, named)
+                                                                  ? static_cast<uint32_t>(named)
+                                                                  : Unsigned(value, "ar");
                          } else {
                              throw ParseError("unknown key field '" + field + "' (source dtv res h v ar)");
                          }
@@ -295,9 +321,17 @@ void Interpreter::PrintHelp() {
     for (const auto& c : CommandHelp()) {
         m_out << "  " << c.second << "\n";
     }
+    m_out << "  quit | exit (at the prompt; Ctrl-D too)\n";
     m_out << "Operations: NAME ARG... prints NAME => RESULT out=value...; the current stream, key\n"
              "and handle are passed where an operation takes them; write Class::NAME when a name\n"
              "belongs to several classes.\n";
+    m_out << "Names: an enumeration argument takes its number, its name or the name without\n"
+             "the common prefix (SetPictureSize PICTURESIZETYPE_4_3 true, or 4_3); so do the key's\n"
+             "ar and source fields:\n";
+    for (const NameTable* table : AllNameTables()) {
+        m_out << "  " << table->type << (*table->prefix != '\0' ? std::string(" (") + table->prefix + ")" : "")
+              << ": " << ListNames(*table) << "\n";
+    }
     std::string owner;
     for (const Operation& op : Operations()) {
         if (op.owner != owner) {
@@ -313,7 +347,7 @@ void Interpreter::Say(const std::string& text) {
         return;
     }
     if (m_options.json) {
-        m_out << nlohmann::ordered_json{{"say", text}}.dump() << "\n";
+        m_out << JsonLine({{"say", text}});
     } else {
         m_out << "\n== " << text << "\n";
     }
@@ -332,21 +366,31 @@ void Interpreter::CallOperation(const std::string& name, const Args& args) {
     if (known) {
         w.stateBefore = static_cast<int>(TCSizeControl::GetInstance(m_context.handle)->GetCurrentScreenState());
     }
-    w.journalFrom = host::JournalSize();
-    w.logFrom = host::LogSize();
+    // Only this operation's journal and log are kept.
+    ShowLogs();
+    ShowStrayPrints();
+    host::ClearJournal();
+    host::ClearLog();
+    host::ClearPerfMarkers();
+    m_logsShown = 0;
     w.assertFrom = host::AssertCount();
     w.eventFrom = host::Events().size();
     w.result = call(m_context);
-    w.journalTo = host::JournalSize();
-    w.logTo = host::LogSize();
+    w.journal = host::Journal();
+    if (OutputCapture* capture = OutputCapture::Current()) {
+        const auto printed = capture->Take();
+        w.journal.insert(w.journal.end(), printed.begin(), printed.end());
+    }
+    w.logs = host::LogLines();
     w.assertTo = host::AssertCount();
     w.eventTo = host::Events().size();
-    m_window = w;
+    m_window = std::move(w);
     ++m_operationCount;
     if (!known && op.owner == kSizeControlClass) {
         m_controllers.push_back(m_context.handle);
     }
-    NoteAfdWss(name, args, w.journalFrom, w.journalTo);
+    NoteAfdWss(name, args, m_window.journal);
+    ShowLogs();
     PrintOperation();
 }
 
@@ -355,7 +399,7 @@ void Interpreter::PrintOperation() {
         return;
     }
     const Window& w = m_window;
-    const auto journal = JournalBetween(w.journalFrom, w.journalTo);
+    const auto& journal = w.journal;
     if (m_options.json) {
         // Numbers and booleans typed, everything else (rectangles, records,
         // objects) as printed; journal entries exactly as the journal writes them.
@@ -366,9 +410,9 @@ void Interpreter::PrintOperation() {
         nlohmann::ordered_json line{{"op", w.name},
                             {"result", w.result.hasResult ? JsonValue(w.result.result) : nlohmann::ordered_json()},
                             {"out", out}};
-        m_out << line.dump() << "\n";
+        m_out << JsonLine(line);
         for (const auto& e : journal) {
-            m_out << nlohmann::ordered_json{{"call", e.name}, {"args", e.args}, {"result", e.result}}.dump() << "\n";
+            m_out << JournalJson(e);
         }
         return;
     }
@@ -379,11 +423,11 @@ void Interpreter::PrintOperation() {
     m_out << "\n";
     if (m_options.trace) {
         for (const auto& e : journal) {
-            m_out << "    | " << host::FormatJournalEntry(e) << "\n";
+            m_out << "    | " << Printable(host::FormatJournalEntry(e)) << "\n";
         }
     }
     if (m_options.operationLogLevel >= 0) {
-        for (const auto& l : LogBetween(w.logFrom, w.logTo)) {
+        for (const auto& l : w.logs) {
             if (l.level <= m_options.operationLogLevel) {
                 std::string text = l.text;
                 while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
@@ -400,7 +444,7 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
     m_line = lineNo;
     m_lineFailures.clear();
     try {
-        const std::vector<Token> tokens = Tokenize(line);
+        const std::vector<Token> tokens = Tokenize(lineNo == 1 ? WithoutByteOrderMark(line) : line);
         if (tokens.empty()) {
             return Status::Ok;
         }
@@ -414,20 +458,25 @@ Interpreter::Status Interpreter::Execute(const std::string& line, const std::str
         } else {
             throw ParseError("unknown command '" + word + "' (try help)");
         }
+        ShowLogs();
     } catch (const ParseError& e) {
+        ShowLogs();
         ++m_errors;
-        const std::string msg = file + ":" + std::to_string(lineNo) + ": error: " + e.what();
+        // The reason may quote the line: binary input is shown escaped.
+        const std::string reason = Printable(e.what());
+        const std::string msg = Printable(file) + ":" + std::to_string(lineNo) + ": error: " + reason;
         if (m_options.json) {
-            m_out << nlohmann::ordered_json{{"error", e.what()}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+            m_out << JsonLine({{"error", reason}, {"file", file}, {"line", lineNo}});
         } else {
             m_out << msg << "\n";
         }
         return Status::Error;
     }
-    for (const std::string& f : m_lineFailures) {
+    for (const std::string& failure : m_lineFailures) {
+        const std::string f = Printable(failure);
         ++m_failures;
         if (m_options.json) {
-            m_out << nlohmann::ordered_json{{"fail", f}, {"file", file}, {"line", lineNo}}.dump() << "\n";
+            m_out << JsonLine({{"fail", f}, {"file", file}, {"line", lineNo}});
         } else {
             m_out << f << "\n";
         }
@@ -456,19 +505,57 @@ bool Interpreter::Run(std::istream& in, const std::string& file, bool stopOnErro
 constexpr int kAfdProperty = 505;
 constexpr int kWssProperty = 47;
 
-void Interpreter::NoteAfdWss(const std::string& name, const Args& args, size_t journalFrom, size_t journalTo) {
+void Interpreter::ShowLogs() {
+    if (m_options.logLevel < 0) {
+        return;
+    }
+    std::cout.flush();
+    const auto lines = host::LogSince(m_logsShown);
+    m_logsShown += lines.size();
+    for (const host::LogLine& l : lines) {
+        if (l.level <= m_options.logLevel) {
+            std::cerr << "[L" << l.level << " m" << l.module << " " << l.function << ":" << l.line << "] " << l.text
+                      << "\n";
+        }
+    }
+    const auto asserts = host::Asserts();
+    for (; m_assertsShown < asserts.size(); ++m_assertsShown) {
+        const host::AssertReport& r = asserts[m_assertsShown];
+        std::cerr << "[ASSERT] " << r.expression << " (" << r.file << ":" << r.line << ")\n";
+    }
+    std::cerr.flush();
+}
+
+void Interpreter::ShowStrayPrints() {
+    OutputCapture* capture = OutputCapture::Current();
+    if (capture == nullptr) {
+        return;
+    }
+    for (const auto& e : capture->Take()) {
+        if (m_options.quiet || !(m_options.trace || m_options.json)) {
+            continue;
+        }
+        if (m_options.json) {
+            m_out << JournalJson(e);
+        } else {
+            m_out << "    | " << Printable(host::FormatJournalEntry(e)) << "\n";
+        }
+    }
+}
+
+void Interpreter::NoteAfdWss(const std::string& name, const Args& args,
+                             const std::vector<host::JournalEntry>& journal) {
     if ((name == "ChangeVideoSizeByAFD" || name == "ChangeVideoSizeByWSS") && !args.empty()) {
         m_lastAfdWss = std::string(name == "ChangeVideoSizeByAFD" ? "AFD " : "WSS ") + args[0].text;
         return;
     }
-    for (const auto& e : JournalBetween(journalFrom, journalTo)) {
-        if (e.name != "tv_stream_get_property" || e.args.empty() || e.result != "0") {
+    for (const auto& e : journal) {
+        if (e.name != "tv_stream_get_property" || e.args.empty() || e.value.empty()) {
             continue;
         }
         const int id = std::atoi(e.args[0].c_str());
-        const auto value = m_props.find(id);
-        if ((id == kAfdProperty || id == kWssProperty) && value != m_props.end()) {
-            m_lastAfdWss = std::string(id == kAfdProperty ? "AFD " : "WSS ") + std::to_string(value->second);
+        if (id == kAfdProperty || id == kWssProperty) {
+            m_lastAfdWss = std::string(id == kAfdProperty ? "AFD " : "WSS ") + e.value;
         }
     }
 }
@@ -493,6 +580,8 @@ std::string Interpreter::Picture(const std::string& title) {
     content.title = title;
     content.frameWidth = static_cast<int>(m_context.key.resolutionInfo.horizontal);
     content.frameHeight = static_cast<int>(m_context.key.resolutionInfo.vertical);
+    content.aspectCode = m_context.key.resolutionInfo.aspectratio;
+    content.panelWide = wide && *wide != 0;
     content.sink = host::SinkRects(m_stream);
     content.caption = "picture size " + std::to_string(sizeNo) + (named ? std::string(" (") + kSizeNames[sizeNo] + ")" : "") +
                       "  |  screen state " + std::to_string(static_cast<int>(control->GetCurrentScreenState())) +

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Operations.h"
+#include "host/HostControl.h"
 #include "Script.h"
 
 namespace avctl {
@@ -41,6 +42,8 @@ public:
 
     int Failures() const { return m_failures; }
     int Errors() const { return m_errors; }
+    // Expectation lines executed (held or not).
+    int ExpectationsChecked() const { return m_expectationsChecked; }
 
     // SVG picture of the current handle's geometry (see Picture.h), under
     // this title. Throws ParseError when the handle has no size controller.
@@ -70,8 +73,12 @@ private:
         std::string owner;
         int stateBefore = 0;  // screen state of the handle's controller before the call
         OpResult result;
-        size_t journalFrom = 0, journalTo = 0;
-        size_t logFrom = 0, logTo = 0;
+        // The outside calls, then the lines the library printed (NAME
+        // "stdout" or "stderr", the line as the one argument), and the log
+        // lines: only the last operation's are kept, so that a long script
+        // runs in flat memory.
+        std::vector<host::JournalEntry> journal;
+        std::vector<host::LogLine> logs;
         size_t assertFrom = 0, assertTo = 0;
         size_t eventFrom = 0, eventTo = 0;
     };
@@ -89,7 +96,12 @@ private:
     void Expect(const Args& args);
     void Fail(const std::string& expected, const std::string& got);
     void PrintOperation();
-    void NoteAfdWss(const std::string& name, const Args& args, size_t journalFrom, size_t journalTo);
+    void NoteAfdWss(const std::string& name, const Args& args, const std::vector<host::JournalEntry>& journal);
+    // Library log lines (and assertions) at or below --log-level, to
+    // standard error, once each.
+    void ShowLogs();
+    // Lines the library printed outside an operation: shown in the trace.
+    void ShowStrayPrints();
     void Say(const std::string& text);
     TVStream CurrentStream() const { return m_streamOn ? m_stream : nullptr; }
     const Window& LastOperation() const;
@@ -99,16 +111,18 @@ private:
     CallContext m_context;
     TVStream m_stream;
     bool m_streamOn = true;
-    // Values given with "prop ID V", and the last AFD or WSS value the
-    // library took in: read from the player or passed to ChangeVideoSizeBy*.
-    std::map<int, int64_t> m_props;
+    // The last AFD or WSS value the library took in: read from the player
+    // (the journal's read value) or passed to ChangeVideoSizeBy*.
     std::string m_lastAfdWss;
     Window m_window;
     size_t m_operationCount = 0;
+    size_t m_logsShown = 0;
+    size_t m_assertsShown = 0;
     // Handles whose size controller exists (so reading its state creates none).
     std::vector<ORBHandle> m_controllers;
     int m_failures = 0;
     int m_errors = 0;
+    int m_expectationsChecked = 0;
     // Location and pending failure messages of the line being executed.
     std::string m_file;
     int m_line = 0;

@@ -17,6 +17,7 @@
 
 #include <tvav/AVTypes.h>
 #include "tv_stream.h"
+#include "Names.h"
 #include "Operations.h"
 #include "Script.h"
 
@@ -109,7 +110,16 @@ template <typename T>
 T ParseIntegral(const std::string& text, const std::string& what) {
     static_assert(sizeof(T) <= 4, "values wider than 32 bits are not supported");
     using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::common_type<T>>::type;
-    const int64_t v = ParseInt(text, what.c_str());
+    int64_t v = 0;
+    const NameTable* names = NamesOf<T>();
+    if (names != nullptr && !TryParseInt(text, v)) {
+        if (!ValueOfName(*names, text, v)) {
+            throw ParseError("bad value '" + text + "' for " + what + " (" + TypeName<T>() +
+                             ": a number or one of " + ListNames(*names) + ")");
+        }
+        return static_cast<T>(v);
+    }
+    v = ParseInt(text, what.c_str());
     int64_t lo = static_cast<int64_t>(std::numeric_limits<U>::min());
     int64_t hi = static_cast<int64_t>(std::numeric_limits<U>::max());
     if constexpr (std::is_enum_v<T> && std::is_unsigned_v<U> && sizeof(U) == 4) {

@@ -243,3 +243,67 @@ bool Matches(const std::string& expected, const std::string& actual) {
 }
 
 }  // namespace avctl
+
+namespace avctl {
+
+namespace {
+
+// Length of the well-formed UTF-8 sequence starting at text[at] (2..4), or 0.
+size_t Utf8Length(const std::string& text, size_t at) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    size_t n = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        n = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        n = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
+        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        n = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (at + n > text.size() || byte(at + 1) < low || byte(at + 1) > high) {
+        return 0;
+    }
+    for (size_t i = 2; i < n; ++i) {
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xBF) {
+            return 0;
+        }
+    }
+    return n;
+}
+
+}  // namespace
+
+std::string Printable(const std::string& text) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F) {
+            out += text[i++];
+        } else if (const size_t n = c >= 0x80 ? Utf8Length(text, i) : 0) {
+            out.append(text, i, n);
+            i += n;
+        } else {
+            out += "\\x";
+            out += kDigits[c >> 4];
+            out += kDigits[c & 0x0F];
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string WithoutByteOrderMark(const std::string& line) {
+    return line.compare(0, 3, "\xEF\xBB\xBF") == 0 ? line.substr(3) : line;
+}
+
+}  // namespace avctl

@@ -48,6 +48,13 @@ std::string JoinFields(std::initializer_list<long long> fields);
 
 std::string FormatRect(int x, int y, int width, int height);
 
+// Text safe to show on a terminal or in JSON: control bytes and bytes that
+// are not part of well-formed UTF-8 become \xNN.
+std::string Printable(const std::string& text);
+
+// A line without the UTF-8 byte-order mark an editor may put before it.
+std::string WithoutByteOrderMark(const std::string& line);
+
 // The canonical text of a value written in a script, for comparisons:
 // numbers in decimal, booleans as 1/0, comma-separated fields (rectangles,
 // records) field by field, anything else as written.

@@ -190,18 +190,6 @@ inline bool NameMatches(const std::string& expected, const std::string& name) {
 
 // What the last operation did: the journal and log entries of its window
 // (not what later lines added).
-inline std::vector<host::JournalEntry> JournalBetween(size_t from, size_t to) {
-    std::vector<host::JournalEntry> entries = host::JournalSince(from);
-    entries.resize(std::min(entries.size(), to - from));
-    return entries;
-}
-
-inline std::vector<host::LogLine> LogBetween(size_t from, size_t to) {
-    std::vector<host::LogLine> lines = host::LogSince(from);
-    lines.resize(std::min(lines.size(), to - from));
-    return lines;
-}
-
 inline bool OnOff(const Token& t, const std::string& command, const char* usage) {
     if (t.text == "on") {
         return true;

@@ -36,6 +36,7 @@ struct JournalEntry {
     std::string name;               // e.g. "tv_stream_get_property", "scope", "scope_end", "event"
     std::vector<std::string> args;  // as written in the journal (see Format below)
     std::string result;             // "" when the call has no result
+    std::string value;              // what a read handed back ("" when none or when it failed)
 };
 std::vector<JournalEntry> Journal();
 // Whether outside calls are journaled at all (default on, back on after
@@ -46,7 +47,7 @@ size_t JournalSize();
 // Entries from index `from` on.
 std::vector<JournalEntry> JournalSince(size_t from);
 void ClearJournal();
-// "NAME ARG ARG => RESULT"
+// "NAME ARG ARG => RESULT", then " value=VALUE" after a read
 std::string FormatJournalEntry(const JournalEntry& e);
 
 // Text forms used by the journal.
