@@ -91,17 +91,21 @@ TEST_F(SizeControlApply, LetterboxSizeAppliesAReportInHand) {
 // The detector's report applies on digital keys and on the external inputs
 // 13-16, which also wait while the panel supports 21:9 but does not show it.
 TEST_F(SizeControlApply, LetterboxReportBySource) {
-    struct Row { int source; bool dtv, bSupport, bOutput; int result; };
-    const Row rows[] = {{13, false, false, false, 1}, {14, false, false, false, 1}, {15, false, false, false, 1},
-                        {16, false, false, false, 1}, {17, false, false, false, 0}, {12, false, false, false, 0},
-                        {15, false, true, false, 0},  {15, false, true, true, 1},   {0, true, true, false, 1}};
+    // top: the blank lines above the picture (a negative count is refused).
+    struct Row { int source; bool dtv, bSupport, bOutput; int top, result; };
+    const Row rows[] = {{13, false, false, false, 140, 1}, {14, false, false, false, 140, 1},
+                        {15, false, false, false, 140, 1}, {16, false, false, false, 140, 1},
+                        {17, false, false, false, 140, 0}, {12, false, false, false, 140, 0},
+                        {15, false, true, false, 140, 0},  {15, false, true, true, 140, 1},
+                        {0, true, true, false, 140, 1},    {0, true, false, false, 0, 1},
+                        {0, true, false, false, -1, 0}};
     for (const Row& r : rows) {
         SCOPED_TRACE(&r - rows);
         host::Reset();
         host::SetAgentPictureSize(r.source, 2, r.dtv, PICTURESIZETYPE_21_9_AUTO);
         host::SetProp(stream, 763, r.bSupport);
         host::SetProp(stream, 764, r.bOutput);
-        EXPECT_EQ(Make().Set21to9_AutoSize(stream, Key(r.source, 0x10002, r.dtv), false, false, 140, 140), r.result);
+        EXPECT_EQ(Make().Set21to9_AutoSize(stream, Key(r.source, 0x10002, r.dtv), false, false, r.top, 140), r.result);
     }
 }
 
@@ -423,6 +427,24 @@ TEST_F(SizeControlZoom, ScreenFitPosition) {
             EXPECT_EQ(Stored(13, Mode(r.resolution), PICTURESIZETYPE_CUSTOM),
                       Fields(r.result ? Opt(false, 0, 1, false, r.x, r.y) : Opt(false, 0, 1, false)));
         }
+    }
+}
+
+// A menu size other than zoom, and every signal re-apply, start the zoom
+// offset again from zero.
+TEST_F(SizeControlZoom, ZoomOffsetClearedOnAnotherSize) {
+    struct Row { bool bSignal; int size; const char* offset; };
+    const Row rows[] = {{false, 0, "0,0,0,0"}, {false, 1, "3,4,5,6"}, {false, 6, "0,0,0,0"},
+                        {true, 0, "0,0,0,0"},  {true, 1, "0,0,0,0"}};
+    for (const Row& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        host::Reset();
+        host::SetAgentPictureSize(0, 2, true, r.size);
+        Probe ctl;
+        ctl.t_zoomOffset = TSRectInfo(3, 4, 5, 6);
+        r.bSignal ? ctl.SetPictureSize(stream, kDtv)
+                  : ctl.SetPictureSize(stream, kDtv, static_cast<EPictureSizeType>(r.size), false);
+        EXPECT_EQ(Rect(ctl.t_zoomOffset), r.offset);
     }
 }
 

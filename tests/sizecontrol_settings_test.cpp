@@ -278,15 +278,19 @@ TEST_F(SizeControlSettings, ResetWalksExactlyTheDesignedKeys) {
 // The option readers of the menu mirror the record they read into the
 // fast-boot store; the zoom readers do not.
 TEST_F(SizeControlSettings, ReadersThatMirrorTheRecord) {
-    struct Row { const char* name; std::function<void(TCSizeControl&, const TSAspectRatioKey&)> read; bool bMirror; };
+    // Each returns 1; the zoom readers return nothing.
+    struct Row { const char* name; std::function<int(TCSizeControl&, const TSAspectRatioKey&)> read; bool bMirror; };
     const Row rows[] = {
-        {"auto wide", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; c.GetAutoWideOption(k, b); }, true},
-        {"screen mode", [](TCSizeControl& c, const TSAspectRatioKey& k) { EScreenModeData m; c.GetScreenMode(k, m); },
+        {"auto wide", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; return c.GetAutoWideOption(k, b); },
          true},
-        {"panorama", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; c.GetPanoramaOption(k, b); }, true},
-        {"zoom size", [](TCSizeControl& c, const TSAspectRatioKey& k) { int w, h; c.GetZoomSize(k, w, h); }, false},
-        {"zoom position", [](TCSizeControl& c, const TSAspectRatioKey& k) { int x, y; c.GetZoomPosition(k, x, y); },
+        {"screen mode",
+         [](TCSizeControl& c, const TSAspectRatioKey& k) { EScreenModeData m; return c.GetScreenMode(k, m); }, true},
+        {"panorama", [](TCSizeControl& c, const TSAspectRatioKey& k) { bool b; return c.GetPanoramaOption(k, b); },
+         true},
+        {"zoom size", [](TCSizeControl& c, const TSAspectRatioKey& k) { int w, h; c.GetZoomSize(k, w, h); return 1; },
          false},
+        {"zoom position",
+         [](TCSizeControl& c, const TSAspectRatioKey& k) { int x, y; c.GetZoomPosition(k, x, y); return 1; }, false},
     };
     const TSAspectRatioKey key = Key(13, 0x10001, false);
     for (const Row& row : rows) {
@@ -295,7 +299,7 @@ TEST_F(SizeControlSettings, ReadersThatMirrorTheRecord) {
         host::SetAgentPictureSize(13, 2, false, PICTURESIZETYPE_21_9);
         host::SetAgentDetailOption(13, 2, PICTURESIZETYPE_21_9, Opt(true, 3, 1, true));
         Probe ctl;
-        row.read(ctl, key);
+        EXPECT_EQ(row.read(ctl, key), 1);
         const auto stores = Calls("fb_nv_store_screen_config_res");
         ASSERT_EQ(stores.size(), row.bMirror ? 1u : 0u);
         if (row.bMirror) {
@@ -323,5 +327,30 @@ TEST_F(SizeControlSettings, ResetDefaultsByRegionAndCountry) {
         host::SetAgentDetailOption(0, 0, 0, Opt(false, 1, 1, false, 1, 2, 3, 4));
         Probe().ResetPictureSizeDetailOption(static_cast<EPictureSizeSubMenuType>(r.subMenu));
         EXPECT_EQ(Stored(0, 0, 0), r.fields);
+    }
+}
+
+// Without the aspect-ratio agent the menu's setters store nothing, apply
+// nothing and return 0.
+TEST_F(SizeControlSettings, SettersWithoutTheAgent) {
+    using Setter = std::function<int(TCSizeControl&, const TSAspectRatioKey&)>;
+    const Setter setters[] = {
+        [this](TCSizeControl& c, const TSAspectRatioKey& k) { return c.SetAutoWideOption(stream, k, true, true); },
+        [this](TCSizeControl& c, const TSAspectRatioKey& k) { return c.SetScreenMode(stream, k, SCREENMODE_4_3, true); },
+        [this](TCSizeControl& c, const TSAspectRatioKey& k) { return c.SetPanoramaOption(stream, k, true, true); },
+        [this](TCSizeControl& c, const TSAspectRatioKey& k) {
+            return c.SetScreenFitOption(stream, k, SCREENFITOPTION_ON, true);
+        },
+        [this](TCSizeControl& c, const TSAspectRatioKey& k) { return c.SetZoomSize(stream, k, 2, 2); },
+        [this](TCSizeControl& c, const TSAspectRatioKey& k) { return c.SetZoomPosition(stream, k, 1, 1); },
+    };
+    for (const Setter& set : setters) {
+        SCOPED_TRACE(&set - setters);
+        host::Reset();
+        host::SetAspectRatioAgentPresent(false);
+        Probe ctl;
+        EXPECT_EQ(set(ctl, Key(13, 0x10001, false)), 0);
+        EXPECT_TRUE(LogHas("[TCSizeControl-p:1,s:0] pData is NULL!!"));
+        EXPECT_EQ(CountCalls("fb_nv_store_screen_config_res") + CountCalls("tv_stream_set_property"), 0);
     }
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -507,7 +508,14 @@ long PeakKilobytes(int operations) {
         const std::string options = std::string(asan != nullptr ? asan : "") + ":quarantine_size_mb=1";
         setenv("ASAN_OPTIONS", options.c_str(), 1);
         freopen("/dev/null", "w", stdout);
-        execl(AVCTL_BINARY, AVCTL_BINARY, script.c_str(), static_cast<char*>(nullptr));
+        // The console as the build starts it (through the emulator of a cross build).
+        std::istringstream words(AVCTL_COMMAND);
+        std::vector<std::string> argv(std::istream_iterator<std::string>(words), {});
+        argv.push_back(script);
+        std::vector<char*> args;
+        for (std::string& arg : argv) args.push_back(arg.data());
+        args.push_back(nullptr);
+        execvp(args[0], args.data());
         _exit(127);
     }
     int status = 0;
