@@ -476,9 +476,19 @@ void Flatten(const Json& j, const std::string& prefix, std::map<std::string, std
 // Prints the changed cases as case, field, before, after; returns how many
 // fields differ.
 size_t Compare(const Json& before, const Json& after, std::ostream& out) {
+    // Each case's outcome, and each input's menu answers as a case of its own.
     std::map<std::string, std::map<std::string, std::string>> old, now;
-    for (const Json& r : before["records"]) Flatten(r["outcome"], "", old[r["id"].get<std::string>()]);
-    for (const Json& r : after["records"]) Flatten(r["outcome"], "", now[r["id"].get<std::string>()]);
+    const auto collect = [](const Json& atlas, std::map<std::string, std::map<std::string, std::string>>& into) {
+        for (const Json& r : atlas["records"]) {
+            Flatten(r["outcome"], "", into[r["id"].get<std::string>()]);
+        }
+        for (const Json& i : atlas["inputs"]) {
+            Flatten(i["menu"], "menu",
+                    into[i["region"].get<std::string>() + "/" + i["input"].get<std::string>() + " (menu)"]);
+        }
+    };
+    collect(before, old);
+    collect(after, now);
     struct Row {
         std::string id, field, before, after;
     };
@@ -598,7 +608,7 @@ int Atlas(const AtlasOptions& options, std::ostream& out, std::ostream& err) {
             return kExitUsage;
         }
         Json snapshot = Json::parse(snapshotText, nullptr, false);
-        if (snapshot.is_discarded() || !snapshot.contains("records")) {
+        if (snapshot.is_discarded() || !snapshot.contains("records") || !snapshot.contains("inputs")) {
             err << "avctl atlas: " << options.checkFile << " is not an atlas\n";
             return kExitFailed;
         }
