@@ -4,8 +4,7 @@
 // callee writes, 1 for everything else.
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -21,14 +20,8 @@ namespace {
 
 std::vector<std::string> ScenarioFiles() {
     std::vector<std::string> files;
-    if (DIR* dir = opendir(SCENARIO_DIR)) {
-        while (dirent* entry = readdir(dir)) {
-            const std::string name = entry->d_name;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".avs") == 0) {
-                files.push_back(std::string(SCENARIO_DIR) + "/" + name);
-            }
-        }
-        closedir(dir);
+    for (const auto& entry : std::filesystem::directory_iterator(SCENARIO_DIR)) {
+        if (entry.path().extension() == ".avs") files.push_back(entry.path().string());
     }
     return files;
 }
