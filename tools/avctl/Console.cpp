@@ -20,29 +20,31 @@
 
 namespace avctl {
 
-std::istream* OpenScript(const std::string& file, std::ifstream& storage, std::string& reason) {
+std::istream* OpenScript(const std::string& file, std::ifstream& storage, std::ostream& err) {
     if (file == "-") {
         return &std::cin;
     }
     std::error_code ignored;
     if (std::filesystem::is_directory(file, ignored)) {
-        reason = "is a folder, not a scenario file";
+        err << file << ": error: is a folder, not a scenario file\n";
         return nullptr;
     }
     storage.open(file);
     if (!storage) {
-        reason = std::strerror(errno);
+        err << file << ": error: " << std::strerror(errno) << "\n";
         return nullptr;
     }
     return &storage;
 }
 
+int UnreadableScriptStatus(const std::string& file) {
+    return std::filesystem::is_directory(file) ? kExitUsage : kExitFailed;
+}
+
 bool CheckFile(const std::string& file, const Options& runOptions, std::ostream& out) {
     std::ifstream storage;
-    std::string reason;
-    std::istream* in = OpenScript(file, storage, reason);
+    std::istream* in = OpenScript(file, storage, out);
     if (in == nullptr) {
-        out << file << ": error: " << reason << "\n";
         return false;
     }
     Options options;
@@ -175,11 +177,9 @@ int RunFiles(const std::vector<std::string>& arguments, const Options& options, 
 
 int ExecuteFile(const std::string& file, const Options& options, std::ostream& out) {
     std::ifstream storage;
-    std::string reason;
-    std::istream* in = OpenScript(file, storage, reason);
+    std::istream* in = OpenScript(file, storage, out);
     if (in == nullptr) {
-        out << file << ": error: " << reason << "\n";
-        return std::filesystem::is_directory(file) ? kExitUsage : kExitFailed;
+        return UnreadableScriptStatus(file);
     }
     Interpreter interpreter(out, options);
     // Standard input goes on after an error (it may be typed); a file stops.

@@ -18,9 +18,13 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // The script to read: standard input for "-", else the opened file in
-// storage. nullptr with the reason when it cannot be read (a folder
-// included).
-std::istream* OpenScript(const std::string& file, std::ifstream& storage, std::string& reason);
+// storage. When it cannot be read (a folder included): nullptr, after
+// writing "FILE: error: REASON" to err.
+std::istream* OpenScript(const std::string& file, std::ifstream& storage, std::ostream& err);
+
+// Exit status for a script OpenScript could not read: a folder is a usage
+// error, any other file a failure.
+int UnreadableScriptStatus(const std::string& file);
 
 // Runs each file (a folder: each *.avs in it, in name order; "-": standard
 // input) in a fresh process; prints PASS/FAIL FILE, the failure

@@ -91,11 +91,9 @@ bool Freeze(std::istream& in, const std::string& file, const Options& runOptions
 int FreezeFile(const std::string& file, const std::string& outPath, const Options& options, bool logs,
                std::ostream& out, std::ostream& err) {
     std::ifstream storage;
-    std::string reason;
-    std::istream* in = OpenScript(file, storage, reason);
+    std::istream* in = OpenScript(file, storage, err);
     if (in == nullptr) {
-        err << file << ": error: " << reason << "\n";
-        return std::filesystem::is_directory(file) ? kExitUsage : kExitFailed;
+        return UnreadableScriptStatus(file);
     }
     std::string frozen;
     const bool ok = Freeze(*in, file, options, logs, frozen, err);
